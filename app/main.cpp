@@ -1,0 +1,7 @@
+#include "app/MenuLoop.h"
+
+#include <iostream>
+
+int main() {
+    return komiwojazer::runMenu(std::cin, std::cout);
+}

@@ -1,0 +1,64 @@
+#include "graph/ArrayGraph.h"
+
+#include "graph/MemoryBudget.h"
+
+#include <algorithm>
+#include <limits>
+#include <new>
+#include <ostream>
+
+namespace komiwojazer {
+
+ArrayGraph::ArrayGraph(std::uint32_t n)
+    : rows(new std::uint32_t*[n]), cells(new std::uint32_t[std::size_t{n} * n]) {
+    vertexNumber = n;
+    for (std::uint32_t i = 0; i < n; ++i) {
+        rows[i] = cells.get() + std::size_t{i} * n;
+        std::fill(rows[i], rows[i] + n, 0u);
+    }
+}
+
+bool ArrayGraph::addEdge(std::uint32_t i, std::uint32_t j, std::uint32_t weight) {
+    std::uint32_t& cell = rows[i][j];
+    if (cell != 0) {
+        return false;
+    }
+    cell = capWeight(weight);
+    return true;
+}
+
+bool ArrayGraph::removeEdge(std::uint32_t i, std::uint32_t j) {
+    std::uint32_t& cell = rows[i][j];
+    if (cell == 0) {
+        return false;
+    }
+    cell = 0;
+    return true;
+}
+
+void ArrayGraph::displayGraph(std::ostream& out) const {
+    for (std::uint32_t i = 0; i < vertexNumber; ++i) {
+        for (std::uint32_t j = 0; j < vertexNumber; ++j) {
+            out << rows[i][j] << '\t';
+        }
+        out << '\n' << std::flush;
+    }
+}
+
+std::uint64_t ArrayGraph::bytesFor(std::uint64_t n) {
+    return n * n * sizeof(std::uint32_t) + n * sizeof(std::uint32_t*);
+}
+
+std::unique_ptr<ArrayGraph> ArrayGraph::tryCreate(std::uint64_t n) {
+    // The first test keeps bytesFor from overflowing.
+    if (n > std::numeric_limits<std::uint32_t>::max() || bytesFor(n) > availableMemoryBytes()) {
+        return nullptr;
+    }
+    try {
+        return std::make_unique<ArrayGraph>(static_cast<std::uint32_t>(n));
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+} // namespace komiwojazer

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "graph/Graph.h"
+
+#include <memory>
+
+namespace komiwojazer {
+
+// Adjacency matrix: one block of n*n cells, reached row by row through a table of row pointers.
+class ArrayGraph final : public Graph {
+public:
+    // REQUIRES: n*n cells fit in memory; use tryCreate when n comes from a user.
+    explicit ArrayGraph(std::uint32_t n);
+    ~ArrayGraph() override = default;
+
+    bool addEdge(std::uint32_t i, std::uint32_t j, std::uint32_t weight) override;
+    bool removeEdge(std::uint32_t i, std::uint32_t j) override;
+    [[nodiscard]] std::uint32_t getWeight(std::uint32_t i, std::uint32_t j) const override {
+        return rows[i][j];
+    }
+    void displayGraph(std::ostream& out) const override;
+
+    // A new graph of n vertices, or null when its matrix would not fit in the memory that the
+    // process can still take; never throws and never drives the machine out of memory.
+    static std::unique_ptr<ArrayGraph> tryCreate(std::uint64_t n);
+    // The bytes that a graph of n vertices allocates.
+    static std::uint64_t bytesFor(std::uint64_t n);
+
+private:
+    std::unique_ptr<std::uint32_t*[]> rows; // rows[i] points at the first cell of row i
+    std::unique_ptr<std::uint32_t[]> cells; // n*n weights, row by row
+};
+
+} // namespace komiwojazer

@@ -1,0 +1,49 @@
+#include "graph/MemoryBudget.h"
+
+#include <algorithm>
+#include <fstream>
+#include <limits>
+#include <string>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace komiwojazer {
+namespace {
+
+std::uint64_t kernelAvailableBytes() {
+    std::ifstream meminfo("/proc/meminfo");
+    std::string key;
+    std::uint64_t kib = 0;
+    std::string unit;
+    while (meminfo >> key >> kib >> unit) {
+        if (key == "MemAvailable:") {
+            return kib * 1024;
+        }
+    }
+    const long pages = sysconf(_SC_AVPHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (pages > 0 && pageSize > 0) {
+        return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
+    }
+    return std::numeric_limits<std::uint64_t>::max();
+}
+
+std::uint64_t addressSpaceLeft() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
+        return std::numeric_limits<std::uint64_t>::max();
+    }
+    std::uint64_t usedPages = 0;
+    std::ifstream statm("/proc/self/statm");
+    statm >> usedPages;
+    const std::uint64_t used = usedPages * static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
+    return limit.rlim_cur > used ? limit.rlim_cur - used : 0;
+}
+
+} // namespace
+
+std::uint64_t availableMemoryBytes() {
+    return std::min(kernelAvailableBytes(), addressSpaceLeft());
+}
+
+} // namespace komiwojazer
