@@ -1,0 +1,27 @@
+#pragma once
+
+#include "app/SolverRuns.h"
+#include "graph/Graph.h"
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace komiwojazer {
+
+// The fixed experiment of choice 7; tests shrink it, the menu uses the defaults.
+struct MeasurementPlan {
+    std::vector<std::int32_t> measurementTimes{1, 5, 10, 15}; // stop times, in run and file order
+    int repetitions = 10;                                     // passes, and the averages' divisor
+    std::string resultsFile = "wyniki-komiwojazer-ts.txt";    // written once, at the end
+};
+
+// The average of a series' lengths as the results file shows it: halves go to the even neighbour.
+std::int32_t averageLength(double sum, int repetitions);
+
+// Menu choice 7: runs the series on graph (which may be null) and writes the averaged lengths.
+void runMeasurementSeries(std::ostream& out, const Graph* graph, const MeasurementPlan& plan,
+                          const TabuStopFactory& stopFactory);
+
+} // namespace komiwojazer

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "app/MenuLoop.h"
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+namespace komiwojazer::testing {
+
+// The screen between two prompts, written out by hand so that a typo in the program shows.
+inline const std::string menuText = "1 - wygeneruj losowe dane\n"
+                                    "2 - wyswietl dane\n"
+                                    "3 - dywersyfikacja TS\n"
+                                    "4 - czas zatrzymania TS\n"
+                                    "5 - tabu search\n"
+                                    "6 - podzial i ograniczenia\n"
+                                    "7 - automatyczne pomiary (tabu search)\n"
+                                    "8 - wczytaj dane z pliku ATSP\n"
+                                    "9 - wczytaj dane z pliku TSP\n"
+                                    "Aby zakonczyc - 0\n"
+                                    "Wybierz: ";
+
+struct Session {
+    std::string output;
+    int status = -1;
+};
+
+// Runs a whole session on the given input; tabu runs stop after 200 iterations instead of seconds.
+inline Session runSession(const std::string& input, MenuOptions options = {}) {
+    options.tabuStop = [](std::uint32_t) { return iterationLimit(200, 1); };
+    std::istringstream in(input);
+    std::ostringstream out;
+    Session session;
+    session.status = runMenu(in, out, options);
+    session.output = out.str();
+    return session;
+}
+
+// The output after the banner, with every menu replaced by "<menu>".
+inline std::string afterBanner(const std::string& output) {
+    const std::string banner = "Uzycie macierzowej reprezentacji grafu\n\n";
+    std::string rest = output.substr(output.find(banner) + banner.size());
+    for (std::size_t at = rest.find(menuText); at != std::string::npos;
+         at = rest.find(menuText, at)) {
+        rest.replace(at, menuText.size(), "<menu>");
+    }
+    return rest;
+}
+
+// The farewell block that every run ends with.
+inline std::string farewellOf(const std::string& output) {
+    return output.substr(output.rfind("Konczenie...\n"));
+}
+
+// Measured times vary between runs.
+inline std::string withoutTimes(const std::string& text) {
+    static const std::regex time("Czas wykonania algorytmu \\[s\\]: [0-9.e+-]+\n");
+    return std::regex_replace(text, time, "Czas wykonania algorytmu [s]: T\n");
+}
+
+// A file in a fresh directory of its own, removed with the object.
+class TempFile {
+public:
+    explicit TempFile(const std::string& contents, const std::string& name = "instance.txt") {
+        static int counter = 0;
+        directory =
+            std::filesystem::temp_directory_path() /
+            ("komiwojazer-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        std::filesystem::create_directories(directory);
+        path = (directory / name).string();
+        std::ofstream(path) << contents;
+    }
+    ~TempFile() { std::filesystem::remove_all(directory); }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    std::filesystem::path directory;
+    std::string path;
+};
+
+} // namespace komiwojazer::testing
