@@ -1,5 +1,6 @@
 #include "app/MeasurementSeries.h"
 
+#include "app/Interruption.h"
 #include "app/Messages.h"
 
 #include <cmath>
@@ -49,19 +50,27 @@ void runMeasurementSeries(std::ostream& out, const Graph* graph, const Measureme
     const auto measure = [&](std::int32_t stopTime, bool diversification) {
         const TabuParameters parameters{driverTenure, diversification,
                                         driverDiversificationCriterion};
-        const TabuOutcome outcome =
-            runTabuSearch(*graph, parameters, stopFactory(static_cast<std::uint32_t>(stopTime)));
+        const TabuOutcome outcome = runTabuSearch(
+            *graph, parameters, interruptible(stopFactory(static_cast<std::uint32_t>(stopTime))));
         return static_cast<double>(routeLength(*graph, outcome.bestRoute));
     };
+    const InterruptionScope interruption;
     for (int pass = 1; pass <= plan.repetitions; ++pass) {
         for (std::size_t i = 0; i < timeCount; ++i) {
             const std::int32_t stopTime = plan.measurementTimes[i];
             out << "Pomiar " << stopTime << " [s] (" << pass << " z " << plan.repetitions
                 << " bez dywersyfikacji)..." << std::endl;
             sums.without[i] += measure(stopTime, false);
-            out << "Pomiar " << stopTime << " [s] (" << pass << " z " << plan.repetitions
-                << " z dywersyfikacja)..." << std::endl;
-            sums.with[i] += measure(stopTime, true);
+            if (!InterruptionScope::interrupted()) {
+                out << "Pomiar " << stopTime << " [s] (" << pass << " z " << plan.repetitions
+                    << " z dywersyfikacja)..." << std::endl;
+                sums.with[i] += measure(stopTime, true);
+            }
+            // An interrupted series has no averages worth a file.
+            if (InterruptionScope::interrupted()) {
+                printInterrupted(out);
+                return;
+            }
         }
     }
 

@@ -1,5 +1,6 @@
 #include "app/SolverRuns.h"
 
+#include "app/Interruption.h"
 #include "app/Messages.h"
 
 #include <ostream>
@@ -8,6 +9,17 @@ namespace komiwojazer {
 
 TabuStopFactory processTimeStop() {
     return [](std::uint32_t stopTime) { return processTimeLimit(stopTime); };
+}
+
+TabuControl interruptible(TabuControl control) {
+    control.stop = [stop = std::move(control.stop)](std::uint64_t iterations) {
+        return InterruptionScope::interrupted() || stop(iterations);
+    };
+    return control;
+}
+
+void printInterrupted(std::ostream& out) {
+    printRefusal(out, "+++ MELON MELON MELON +++ Przerwano +++");
 }
 
 void displayRoute(std::ostream& out, const Graph& graph, const Route& route, double seconds) {
@@ -49,10 +61,18 @@ void runTabuChoice(std::ostream& out, const Graph* graph, const TabuSettings& se
 
     const TabuParameters parameters{driverTenure, settings.tabuDiversification,
                                     driverDiversificationCriterion};
-    const TabuControl control = stopFactory(static_cast<std::uint32_t>(settings.tabuStopTime));
+    const InterruptionScope interruption;
+    const TabuControl control =
+        interruptible(stopFactory(static_cast<std::uint32_t>(settings.tabuStopTime)));
     stopwatch.start();
     const TabuOutcome outcome = runTabuSearch(*graph, parameters, control);
     stopwatch.stop();
+    if (InterruptionScope::interrupted()) {
+        printInterrupted(out);
+        if (outcome.bestRoute.empty()) {
+            return;
+        }
+    }
     displayRoute(out, *graph, outcome.bestRoute, stopwatch.read());
 }
 
@@ -62,12 +82,21 @@ void runBranchAndBoundChoice(std::ostream& out, const Graph* graph, Stopwatch& s
         printRefusal(out, noInstanceMessage);
         return;
     }
+    const InterruptionScope interruption;
+    BranchAndBoundOptions interruptibleOptions = options;
+    interruptibleOptions.cancel = InterruptionScope::flag();
     stopwatch.start();
-    const BranchAndBoundOutcome outcome = runBranchAndBound(*graph, options);
+    const BranchAndBoundOutcome outcome = runBranchAndBound(*graph, interruptibleOptions);
     stopwatch.stop();
-    if (outcome.status == BranchAndBoundOutcome::Status::OutOfMemory) {
+    switch (outcome.status) {
+    case BranchAndBoundOutcome::Status::OutOfMemory:
         printRefusal(out, outOfMemoryMessage);
         return;
+    case BranchAndBoundOutcome::Status::Cancelled:
+        printInterrupted(out);
+        return;
+    case BranchAndBoundOutcome::Status::Solved:
+        break;
     }
     displayRoute(out, *graph, outcome.route, stopwatch.read());
 }

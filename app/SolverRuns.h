@@ -23,6 +23,12 @@ using TabuStopFactory = std::function<TabuControl(std::uint32_t stopTime)>;
 // The stop condition the program uses: processor time.
 TabuStopFactory processTimeStop();
 
+// The same stop condition, which also gives way to Ctrl-C.
+TabuControl interruptible(TabuControl control);
+
+// Tells the user that Ctrl-C ended the work.
+void printInterrupted(std::ostream& out);
+
 // Prints a route edge by edge with a running total, its length and the run time.
 void displayRoute(std::ostream& out, const Graph& graph, const Route& route, double seconds);
 

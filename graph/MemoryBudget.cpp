@@ -10,6 +10,8 @@
 namespace komiwojazer {
 namespace {
 
+std::uint64_t budgetCap = 0; // 0: no cap
+
 std::uint64_t kernelAvailableBytes() {
     std::ifstream meminfo("/proc/meminfo");
     std::string key;
@@ -43,7 +45,12 @@ std::uint64_t addressSpaceLeft() {
 } // namespace
 
 std::uint64_t availableMemoryBytes() {
-    return std::min(kernelAvailableBytes(), addressSpaceLeft());
+    const std::uint64_t available = std::min(kernelAvailableBytes(), addressSpaceLeft());
+    return budgetCap == 0 ? available : std::min(available, budgetCap);
+}
+
+void capMemoryBudget(std::uint64_t bytes) {
+    budgetCap = bytes;
 }
 
 } // namespace komiwojazer

@@ -9,4 +9,8 @@ namespace komiwojazer {
 // left under the process's address-space limit.
 std::uint64_t availableMemoryBytes();
 
+// Caps what availableMemoryBytes reports, for builds that must stay small (fuzzing); 0 lifts the
+// cap.
+void capMemoryBudget(std::uint64_t bytes);
+
 } // namespace komiwojazer

@@ -1,5 +1,6 @@
 #include "SessionTestSupport.h"
 
+#include "app/Interruption.h"
 #include "app/MeasurementSeries.h"
 #include "app/SolverRuns.h"
 #include "graph/ArrayGraph.h"
@@ -182,6 +183,51 @@ TEST(MeasurementSeries, WithoutInstanceLeavesAnOldFileAlone) {
     std::string line;
     std::getline(results, line);
     EXPECT_EQ(line, "old results");
+}
+
+// Menu options whose tabu runs act as if Ctrl-C came after a few iterations.
+MenuOptions interruptedAfterFewIterations() {
+    MenuOptions options;
+    options.tabuStop = [](std::uint32_t) {
+        TabuControl control = iterationLimit(0, 1);
+        control.stop = [](std::uint64_t iterations) {
+            if (iterations == 30) {
+                InterruptionScope::request();
+            }
+            return iterations >= 100'000; // a safety net should the interruption be ignored
+        };
+        return control;
+    };
+    return options;
+}
+
+TEST(Interruption, TabuRunReportsTheBestRouteFoundSoFar) {
+    const TempFile file(fourVertexMatrix);
+    MenuOptions options = interruptedAfterFewIterations();
+    std::istringstream in("8 " + file.path + " 5 2 0");
+    std::ostringstream out;
+    runMenu(in, out, options);
+    const std::string text = withoutTimes(afterBanner(out.str()));
+    EXPECT_NE(text.find("Dywersyfikacja wlaczona, kryterium: 1000 iteracji\n\n"
+                        "+++ MELON MELON MELON +++ Przerwano +++\n\n"
+                        "0\t0\t0\n1\t3\t3\n2\t2\t5\n3\t1\t6\n0\t2\t8\nDlugosc trasy: 8\n\n"
+                        "Czas wykonania algorytmu [s]: T\n\n<menu>\n0\t3\t5\t9\t\n"),
+              std::string::npos)
+        << text;
+}
+
+TEST(Interruption, SeriesStopsWithoutWritingAFile) {
+    const TempFile file(fourVertexMatrix);
+    MenuOptions options = interruptedAfterFewIterations();
+    options.measurements.resultsFile = (file.directory / "results.txt").string();
+    std::istringstream in("8 " + file.path + " 7 0");
+    std::ostringstream out;
+    runMenu(in, out, options);
+    EXPECT_NE(afterBanner(out.str()).find("Kryterium dywersyfikacji: 1000 iteracji\n"
+                                          "Pomiar 1 [s] (1 z 10 bez dywersyfikacji)...\n"
+                                          "+++ MELON MELON MELON +++ Przerwano +++\n\n<menu>\n"),
+              std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(options.measurements.resultsFile));
 }
 
 } // namespace

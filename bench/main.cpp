@@ -1,0 +1,146 @@
+// Benchmark program: runs one solver on one instance and prints key=value lines, so that our
+// solvers and the straightforward reference ones can be compared run against run.
+//
+//   komiwojazer-bench tabu INSTANCE ITERATIONS [--diversification SEED] [--plain]
+//   komiwojazer-bench bb INSTANCE [--plain]
+//   komiwojazer-bench bf INSTANCE [--plain]
+//
+// INSTANCE is a TSPLIB file (.atsp: full matrix, otherwise 2-D Euclidean) or rand:N:SEED, the
+// program's random fill seeded with SEED instead of the wall clock.
+
+#include "bench/plain/PlainBranchAndBound.h"
+#include "bench/plain/PlainBruteForce.h"
+#include "bench/plain/PlainTabuSearch.h"
+#include "graph/ArrayGraph.h"
+#include "io/TsplibReader.h"
+#include "solvers/BranchAndBound.h"
+#include "solvers/BruteForce.h"
+#include "solvers/TabuSearch.h"
+
+#include <ctime>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <sys/resource.h>
+#include <vector>
+
+namespace {
+
+using namespace komiwojazer;
+
+std::unique_ptr<Graph> loadInstance(const std::string& name) {
+    if (name.rfind("rand:", 0) == 0) {
+        std::istringstream fields(name.substr(5));
+        std::uint32_t n = 0;
+        unsigned seed = 0;
+        char colon = 0;
+        if (!(fields >> n >> colon >> seed) || colon != ':') {
+            return nullptr;
+        }
+        auto graph = std::make_unique<ArrayGraph>(n);
+        graph->randomGenerateFullGraph(400, seed);
+        return graph;
+    }
+    const bool matrix = name.size() > 5 && name.substr(name.size() - 5) == ".atsp";
+    TsplibLoad load =
+        readTsplibFile(name, matrix ? TsplibFormat::FullMatrix : TsplibFormat::Euclidean2D);
+    return std::move(load.graph);
+}
+
+std::string joined(const Route& route) {
+    std::ostringstream text;
+    for (std::size_t k = 0; k < route.size(); ++k) {
+        text << (k == 0 ? "" : ",") << route[k];
+    }
+    return text.str();
+}
+
+double processSeconds() {
+    return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+}
+
+double peakResidentMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+int usage() {
+    std::cerr << "usage: komiwojazer-bench tabu INSTANCE ITERATIONS [--diversification SEED] "
+                 "[--plain]\n"
+                 "       komiwojazer-bench bb INSTANCE [--plain]\n"
+                 "       komiwojazer-bench bf INSTANCE [--plain]\n"
+                 "INSTANCE: a TSPLIB file or rand:N:SEED\n";
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() < 2) {
+        return usage();
+    }
+    bool plain = false;
+    bool diversification = false;
+    unsigned seed = 1;
+    std::vector<std::string> positional;
+    for (std::size_t k = 0; k < args.size(); ++k) {
+        if (args[k] == "--plain") {
+            plain = true;
+        } else if (args[k] == "--diversification" && k + 1 < args.size()) {
+            diversification = true;
+            seed = static_cast<unsigned>(std::stoul(args[++k]));
+        } else {
+            positional.push_back(args[k]);
+        }
+    }
+    const std::string& command = positional[0];
+    const std::unique_ptr<Graph> graph = loadInstance(positional[1]);
+    if (!graph) {
+        std::cerr << "cannot read instance " << positional[1] << '\n';
+        return 1;
+    }
+
+    if (command == "tabu" && positional.size() == 3) {
+        const std::uint64_t iterations = std::stoull(positional[2]);
+        const TabuParameters parameters{40, diversification, 1000};
+        const TabuControl control = iterationLimit(iterations, seed);
+        const double started = processSeconds();
+        const TabuOutcome outcome = plain ? plain::plainTabuSearch(*graph, parameters, control)
+                                          : runTabuSearch(*graph, parameters, control);
+        const double seconds = processSeconds() - started;
+        std::cout << "iterations=" << outcome.iterations << "\nrestarts=" << outcome.restarts
+                  << "\nbest_length=" << outcome.bestLength
+                  << "\nroute=" << joined(outcome.bestRoute) << "\ncpu_s=" << seconds
+                  << "\niterations_per_s="
+                  << (seconds > 0 ? static_cast<double>(outcome.iterations) / seconds : 0.0)
+                  << '\n';
+        return 0;
+    }
+    if (command == "bb" && positional.size() == 2) {
+        const double started = processSeconds();
+        const BranchAndBoundOutcome outcome =
+            plain ? plain::plainBranchAndBound(*graph) : runBranchAndBound(*graph);
+        const double seconds = processSeconds() - started;
+        if (outcome.status == BranchAndBoundOutcome::Status::OutOfMemory) {
+            std::cout << "status=out_of_memory\n";
+        }
+        std::cout << "route=" << joined(outcome.route)
+                  << "\nlength=" << routeLength(*graph, outcome.route)
+                  << "\nexpansions=" << outcome.expansions << "\npushed=" << outcome.pushed
+                  << "\nmax_queue=" << outcome.maxQueue << "\ncpu_s=" << seconds
+                  << "\npeak_rss_mb=" << peakResidentMegabytes() << '\n';
+        return 0;
+    }
+    if (command == "bf" && positional.size() == 2) {
+        const double started = processSeconds();
+        const Route route = plain ? plain::plainBruteForce(*graph) : bruteForce(*graph);
+        const double seconds = processSeconds() - started;
+        std::cout << "route=" << joined(route) << "\nlength=" << routeLength(*graph, route)
+                  << "\ncpu_s=" << seconds << '\n';
+        return 0;
+    }
+    return usage();
+}

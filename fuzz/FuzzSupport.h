@@ -1,0 +1,30 @@
+#pragma once
+
+#include "app/MenuLoop.h"
+#include "graph/MemoryBudget.h"
+
+#include <cstdint>
+#include <string>
+#include <unistd.h>
+
+namespace komiwojazer::fuzzing {
+
+// A path of this process's own in the temp directory.
+inline std::string scratchPath(const std::string& name) {
+    return "/tmp/komiwojazer-fuzz-" + std::to_string(getpid()) + "-" + name;
+}
+
+// Menu options that keep every choice short: a few tabu iterations, a small memory budget for
+// instances and the search queue, a one-run measurement series writing into the temp directory.
+inline MenuOptions boundedOptions() {
+    capMemoryBudget(std::uint64_t{4} << 20);
+    MenuOptions options;
+    options.tabuStop = [](std::uint32_t) { return iterationLimit(20, 1); };
+    options.branchAndBound.memoryBudgetBytes = std::uint64_t{1} << 20;
+    options.measurements.measurementTimes = {1};
+    options.measurements.repetitions = 1;
+    options.measurements.resultsFile = scratchPath("results.txt");
+    return options;
+}
+
+} // namespace komiwojazer::fuzzing
