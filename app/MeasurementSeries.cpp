@@ -47,28 +47,32 @@ void runMeasurementSeries(std::ostream& out, const Graph* graph, const Measureme
     out << "Kryterium dywersyfikacji: " << driverDiversificationCriterion << " iteracji"
         << std::endl;
 
-    const auto measure = [&](std::int32_t stopTime, bool diversification) {
+    const InterruptionScope interruption;
+    // One run, announced before it starts; false when the series cannot go on.
+    const auto measure = [&](int pass, std::int32_t stopTime, bool diversification, double& sum) {
+        out << "Pomiar " << stopTime << " [s] (" << pass << " z " << plan.repetitions
+            << (diversification ? " z dywersyfikacja)..." : " bez dywersyfikacji)...") << std::endl;
         const TabuParameters parameters{driverTenure, diversification,
                                         driverDiversificationCriterion};
         const TabuOutcome outcome = runTabuSearch(
             *graph, parameters, interruptible(stopFactory(static_cast<std::uint32_t>(stopTime))));
-        return static_cast<double>(routeLength(*graph, outcome.bestRoute));
+        // An interrupted series has no averages worth a file.
+        if (InterruptionScope::interrupted()) {
+            printInterrupted(out);
+            return false;
+        }
+        if (outcome.outOfMemory) {
+            printRefusal(out, outOfMemoryMessage);
+            return false;
+        }
+        sum += static_cast<double>(routeLength(*graph, outcome.bestRoute));
+        return true;
     };
-    const InterruptionScope interruption;
     for (int pass = 1; pass <= plan.repetitions; ++pass) {
         for (std::size_t i = 0; i < timeCount; ++i) {
             const std::int32_t stopTime = plan.measurementTimes[i];
-            out << "Pomiar " << stopTime << " [s] (" << pass << " z " << plan.repetitions
-                << " bez dywersyfikacji)..." << std::endl;
-            sums.without[i] += measure(stopTime, false);
-            if (!InterruptionScope::interrupted()) {
-                out << "Pomiar " << stopTime << " [s] (" << pass << " z " << plan.repetitions
-                    << " z dywersyfikacja)..." << std::endl;
-                sums.with[i] += measure(stopTime, true);
-            }
-            // An interrupted series has no averages worth a file.
-            if (InterruptionScope::interrupted()) {
-                printInterrupted(out);
+            if (!measure(pass, stopTime, false, sums.without[i]) ||
+                !measure(pass, stopTime, true, sums.with[i])) {
                 return;
             }
         }

@@ -67,6 +67,10 @@ void runTabuChoice(std::ostream& out, const Graph* graph, const TabuSettings& se
     stopwatch.start();
     const TabuOutcome outcome = runTabuSearch(*graph, parameters, control);
     stopwatch.stop();
+    if (outcome.outOfMemory) {
+        printRefusal(out, outOfMemoryMessage);
+        return;
+    }
     if (InterruptionScope::interrupted()) {
         printInterrupted(out);
         if (outcome.bestRoute.empty()) {

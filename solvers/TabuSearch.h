@@ -33,6 +33,7 @@ struct TabuOutcome {
     Route currentRoute; // where the search stood when it stopped
     std::uint64_t iterations = 0;
     std::uint64_t restarts = 0;
+    bool outOfMemory = false; // the search tables did not fit; nothing was searched
 };
 
 TabuOutcome runTabuSearch(const Graph& graph, const TabuParameters& parameters,

@@ -1,0 +1,189 @@
+#include "bench/plain/PlainTabuSearch.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <ctime>
+#include <utility>
+#include <vector>
+
+namespace komiwojazer::plain {
+namespace {
+
+using TabuEntry = std::vector<std::uint32_t>; // remaining tenure, first position, second position
+
+bool contains(const Route& route, std::uint32_t vertex) {
+    for (std::size_t p = 0; p < route.size(); ++p) {
+        if (route.at(p) == vertex) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Appends the vertex outside the route that is cheapest to reach from vertex k (the step number);
+// when the only vertex left is k itself, appends k.
+void greedyStep(const Graph& graph, Route& route, std::uint32_t k) {
+    const std::uint32_t n = graph.getVertexNumber();
+    bool found = false;
+    std::uint32_t chosen = 0;
+    std::uint32_t chosenWeight = 0;
+    for (std::uint32_t j = 0; j < n; ++j) {
+        if (j == k || contains(route, j)) {
+            continue;
+        }
+        const std::uint32_t weight = graph.getWeight(k, j);
+        if (!found || weight < chosenWeight) {
+            found = true;
+            chosen = j;
+            chosenWeight = weight;
+        }
+    }
+    route.push_back(found ? chosen : k);
+}
+
+Route initialRoute(const Graph& graph) {
+    const std::uint32_t n = graph.getVertexNumber();
+    Route route{0};
+    if (n != 1) {
+        for (std::uint32_t k = 0; k + 2 <= n; ++k) {
+            greedyStep(graph, route, k);
+        }
+    }
+    route.push_back(0);
+    return route;
+}
+
+// REQUIRES: at least three vertices.
+Route restartRoute(const Graph& graph, unsigned seed) {
+    const std::uint32_t n = graph.getVertexNumber();
+    const auto draw = [n] { return static_cast<std::uint32_t>(std::rand()) % n; };
+    std::srand(seed);
+    Route route;
+    const std::uint32_t a = draw();
+    route.push_back(a);
+    std::uint32_t b = draw();
+    while (b == a) {
+        b = draw();
+    }
+    route.push_back(b);
+    std::uint32_t c = draw();
+    while (c == a || c == b) {
+        c = draw();
+    }
+    route.push_back(c);
+    for (std::uint32_t k = 0; k + 4 <= n; ++k) {
+        greedyStep(graph, route, k);
+    }
+    route.push_back(a);
+    return route;
+}
+
+std::uint32_t fullLength(const Graph& graph, const Route& route) {
+    std::uint32_t length = 0;
+    for (std::size_t p = 0; p + 1 < route.size(); ++p) {
+        length += graph.getWeight(route.at(p), route.at(p + 1));
+    }
+    return length;
+}
+
+bool isTabu(const std::vector<TabuEntry>& tabuList, std::uint32_t i, std::uint32_t j) {
+    bool tabu = false;
+    for (const TabuEntry& entry : tabuList) {
+        if ((entry.at(1) == i && entry.at(2) == j) || (entry.at(1) == j && entry.at(2) == i)) {
+            tabu = true;
+        }
+    }
+    return tabu;
+}
+
+} // namespace
+
+TabuOutcome plainTabuSearch(const Graph& graph, const TabuParameters& parameters,
+                            const TabuControl& control) {
+    TabuOutcome outcome;
+    const std::uint32_t n = graph.getVertexNumber();
+    if (n == 0) {
+        return outcome;
+    }
+    Route currentRoute = initialRoute(graph);
+    if (control.start) {
+        control.start();
+    }
+    if (n <= 3) {
+        outcome.bestRoute = currentRoute;
+        outcome.bestLength = fullLength(graph, currentRoute);
+        outcome.currentRoute = std::move(currentRoute);
+        return outcome;
+    }
+
+    Route bestRoute;
+    std::uint32_t bestLength = noValue;
+    std::vector<TabuEntry> tabuList;
+    bool searching = true;
+    while (searching) {
+        std::int64_t iterationsWithoutImprovement = 0;
+        bool running = true;
+        while (running) {
+            Route bestNeighbour;
+            std::uint32_t bestNeighbourLength = noValue;
+            TabuEntry pending{static_cast<std::uint32_t>(parameters.tenure), 0, 0};
+            const bool haveBest = !bestRoute.empty();
+            for (std::uint32_t i = 1; i + 1 <= n - 2; ++i) {
+                for (std::uint32_t j = i + 1; j <= n - 2; ++j) {
+                    Route candidate = currentRoute;
+                    std::swap(candidate.at(i), candidate.at(j));
+                    const std::uint32_t length = fullLength(graph, candidate);
+                    const bool admissible =
+                        !isTabu(tabuList, i, j) || !haveBest || length < bestLength;
+                    if (admissible && (bestNeighbour.empty() || length < bestNeighbourLength)) {
+                        bestNeighbour = std::move(candidate);
+                        bestNeighbourLength = length;
+                        pending.at(1) = i;
+                        pending.at(2) = j;
+                    }
+                }
+            }
+            // Without an admissible pair the search stays where it is.
+            if (!bestNeighbour.empty()) {
+                currentRoute = bestNeighbour;
+                if (!haveBest || bestNeighbourLength < bestLength) {
+                    bestRoute = std::move(bestNeighbour);
+                    bestLength = bestNeighbourLength;
+                    iterationsWithoutImprovement = 0;
+                }
+            }
+
+            std::vector<TabuEntry> kept;
+            for (TabuEntry& entry : tabuList) {
+                entry.at(0) -= 1;
+                if (entry.at(0) != 0) {
+                    kept.push_back(entry);
+                }
+            }
+            tabuList = std::move(kept);
+            tabuList.push_back(pending);
+
+            ++iterationsWithoutImprovement;
+            ++outcome.iterations;
+            if (!control.stop || control.stop(outcome.iterations)) {
+                running = false;
+                searching = false;
+            } else if (parameters.diversification &&
+                       iterationsWithoutImprovement >= parameters.diversificationCriterion) {
+                running = false;
+            }
+        }
+        if (searching) {
+            const unsigned seed = control.restartSeed ? control.restartSeed()
+                                                      : static_cast<unsigned>(std::time(nullptr));
+            currentRoute = restartRoute(graph, seed);
+            ++outcome.restarts;
+        }
+    }
+    outcome.bestRoute = std::move(bestRoute);
+    outcome.bestLength = bestLength;
+    outcome.currentRoute = std::move(currentRoute);
+    return outcome;
+}
+
+} // namespace komiwojazer::plain

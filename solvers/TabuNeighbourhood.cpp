@@ -1,0 +1,210 @@
+#include "solvers/TabuNeighbourhood.h"
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+// The scan kernel is built for AVX2 as well and picked at load time; only GCC on x86-64 Linux
+// offers the clones through ifunc.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
+#define KOMIWOJAZER_SCAN_KERNEL __attribute__((target_clones("avx2", "default")))
+#else
+#define KOMIWOJAZER_SCAN_KERNEL
+#endif
+
+namespace komiwojazer {
+namespace {
+
+// The key of a pair that may not be taken; above every key of an admissible pair.
+template <class Key> inline constexpr Key blockedKey = std::numeric_limits<Key>::max();
+
+// Everything a scan reads.
+struct ScanInput {
+    const std::uint32_t* byPosition; // n*n weights between positions
+    const std::uint32_t* transposed; // its transpose
+    const std::uint32_t* edgePairs;  // the two edges at each position
+    const TabuMemory* memory;        // which pairs are tabu
+    std::uint32_t n;                 // vertex count
+    std::uint32_t length;            // length of the route stood on
+};
+
+// What one row of pairs (i, j), j >= i+2, reads: the exchanged route's length is
+// base - edgePairs[j] + before[j] + afterT[j] + own[j+1] + ownT[j-1].
+struct Row {
+    const std::uint32_t* before;    // byPosition row i-1: the edge from position i-1 into j
+    const std::uint32_t* afterT;    // transposed row i+1: the edge from j into position i+1
+    const std::uint32_t* own;       // byPosition row i: the edge from i into position j+1
+    const std::uint32_t* ownT;      // transposed row i: the edge from position j-1 into i
+    const std::uint32_t* edgePairs; // the two edges at position j
+    const std::uint8_t* tabu;       // 1 where the pair (i, j) is tabu, else 0
+    std::uint32_t base;             // route length less the two edges at position i
+    std::uint32_t adjacent;         // length after exchanging i and i+1
+};
+
+inline Row rowAt(const ScanInput& in, std::uint32_t i) {
+    const std::size_t n = in.n;
+    const std::uint32_t* before = in.byPosition + (i - 1) * n;
+    const std::uint32_t* own = in.byPosition + i * n;
+    const std::uint32_t* after = own + n;
+    const std::uint32_t base = in.length - before[i] - own[i + 1];
+    // Exchanging i and i+1 reverses the edge between them instead of replacing two edges, so
+    // the adjacent pair has its own formula.
+    const std::uint32_t adjacent = base - after[i + 2] + before[i + 1] + after[i] + own[i + 2];
+    return {before,       in.transposed + (i + 1) * n, own,  in.transposed + i * n,
+            in.edgePairs, in.memory->flagRow(i),       base, adjacent};
+}
+
+inline std::uint32_t pairLength(const Row& row, std::size_t j) {
+    return row.base - row.edgePairs[j] + row.before[j] + row.afterT[j] + row.own[j + 1] +
+           row.ownT[j - 1];
+}
+
+// Without branches, so that the row loop vectorizes: a blocked pair's key gets every bit set.
+template <class Key> inline Key keyOf(std::uint32_t length, std::uint8_t tabu, Key threshold) {
+    const Key key = length;
+    const Key blocked = Key{tabu} & Key{key >= threshold};
+    return key | (Key{0} - blocked);
+}
+
+template <class Key> inline Key pairKey(const Row& row, std::size_t j, Key threshold) {
+    return keyOf(pairLength(row, j), row.tabu[j], threshold);
+}
+
+// minima[i] = the least key of the pairs (i, j), for 1 <= i <= n-3.
+template <class Key>
+[[gnu::always_inline]] inline void rowMinima(const ScanInput& in, Key threshold, Key* minima) {
+    const std::size_t to = std::size_t{in.n} - 1;
+    for (std::uint32_t i = 1; i + 3 <= in.n; ++i) {
+        const Row row = rowAt(in, i);
+        Key best = keyOf(row.adjacent, row.tabu[i + 1], threshold);
+        if (in.memory->rowHasTabu(i)) {
+            for (std::size_t j = std::size_t{i} + 2; j < to; ++j) {
+                best = std::min(best, pairKey(row, j, threshold));
+            }
+        } else {
+            for (std::size_t j = std::size_t{i} + 2; j < to; ++j) {
+                best = std::min(best, Key{pairLength(row, j)});
+            }
+        }
+        minima[i] = best;
+    }
+}
+
+KOMIWOJAZER_SCAN_KERNEL void rowMinima32(const ScanInput& in, std::uint32_t threshold,
+                                         std::uint32_t* minima) {
+    rowMinima(in, threshold, minima);
+}
+
+KOMIWOJAZER_SCAN_KERNEL void rowMinima64(const ScanInput& in, std::uint64_t threshold,
+                                         std::uint64_t* minima) {
+    rowMinima(in, threshold, minima);
+}
+
+} // namespace
+
+TabuNeighbourhood::TabuNeighbourhood(const Graph& graph)
+    : n(graph.getVertexNumber()), weights(std::size_t{n} * n), byPosition(std::size_t{n} * n),
+      byPositionTransposed(std::size_t{n} * n), edgePairs(n, 0) {
+    std::uint32_t heaviest = 0;
+    for (std::uint32_t from = 0; from < n; ++from) {
+        for (std::uint32_t to = 0; to < n; ++to) {
+            const std::uint32_t weight = graph.getWeight(from, to);
+            weights[std::size_t{from} * n + to] = weight;
+            heaviest = std::max(heaviest, weight);
+        }
+    }
+    // A route sums n weights; below the all-ones value no length wraps and no admissible key can
+    // meet the blocked one.
+    wideKeys = std::uint64_t{n} * heaviest >= std::numeric_limits<std::uint32_t>::max();
+    if (wideKeys) {
+        wideMinima.resize(n);
+    } else {
+        narrowMinima.resize(n);
+    }
+}
+
+void TabuNeighbourhood::setRoute(const Route& newRoute) {
+    route = newRoute;
+    for (std::uint32_t a = 0; a < n; ++a) {
+        for (std::uint32_t b = 0; b < n; ++b) {
+            const std::uint32_t weight = getWeight(route[a], route[b]);
+            byPosition[std::size_t{a} * n + b] = weight;
+            byPositionTransposed[std::size_t{b} * n + a] = weight;
+        }
+    }
+    length = 0;
+    for (std::uint32_t p = 0; p < n; ++p) {
+        length += getWeight(route[p], route[p + 1]);
+    }
+    for (std::uint32_t a = 1; a + 1 < n; ++a) {
+        refreshEdgePair(a);
+    }
+}
+
+void TabuNeighbourhood::refreshEdgePair(std::uint32_t a) {
+    edgePairs[a] = positionRow(a - 1)[a] + positionRow(a)[a + 1];
+}
+
+TabuNeighbourhood::Choice TabuNeighbourhood::bestAdmissible(const TabuMemory& memory, bool haveBest,
+                                                            std::uint32_t bestLength) {
+    if (wideKeys) {
+        return scan<std::uint64_t>(memory, haveBest ? bestLength : std::uint64_t{1} << 32,
+                                   wideMinima);
+    }
+    // Every length is below the all-ones value here, so it serves as "no best yet".
+    return scan<std::uint32_t>(memory, haveBest ? bestLength : blockedKey<std::uint32_t>,
+                               narrowMinima);
+}
+
+template <class Key>
+TabuNeighbourhood::Choice TabuNeighbourhood::scan(const TabuMemory& memory, Key threshold,
+                                                  std::vector<Key>& minima) const {
+    const ScanInput in{
+        byPosition.data(), byPositionTransposed.data(), edgePairs.data(), &memory, n, length};
+    if constexpr (sizeof(Key) == sizeof(std::uint32_t)) {
+        rowMinima32(in, threshold, minima.data());
+    } else {
+        rowMinima64(in, threshold, minima.data());
+    }
+    // Rows in ascending order and strict improvement keep the earliest pair among equal keys.
+    Key bestKey = blockedKey<Key>;
+    std::uint32_t i = 0;
+    for (std::uint32_t row = 1; row + 3 <= n; ++row) {
+        if (minima[row] < bestKey) {
+            bestKey = minima[row];
+            i = row;
+        }
+    }
+    if (bestKey == blockedKey<Key>) {
+        return {};
+    }
+    const Row row = rowAt(in, i);
+    if (keyOf(row.adjacent, row.tabu[i + 1], threshold) == bestKey) {
+        return {true, i, i + 1, row.adjacent};
+    }
+    std::size_t j = std::size_t{i} + 2;
+    while (pairKey(row, j, threshold) != bestKey) {
+        ++j;
+    }
+    return {true, i, static_cast<std::uint32_t>(j), pairLength(row, j)};
+}
+
+void TabuNeighbourhood::swapPositions(std::uint32_t i, std::uint32_t j, std::uint32_t newLength) {
+    std::swap(route[i], route[j]);
+    length = newLength;
+    for (std::vector<std::uint32_t>* matrix : {&byPosition, &byPositionTransposed}) {
+        std::uint32_t* cells = matrix->data();
+        std::swap_ranges(cells + std::size_t{i} * n, cells + std::size_t{i} * n + n,
+                         cells + std::size_t{j} * n);
+        for (std::size_t row = 0; row < n; ++row) {
+            std::swap(cells[row * n + i], cells[row * n + j]);
+        }
+    }
+    for (const std::uint32_t a : {i - 1, i, i + 1, j - 1, j, j + 1}) {
+        if (a >= 1 && a + 1 < n) {
+            refreshEdgePair(a);
+        }
+    }
+}
+
+} // namespace komiwojazer

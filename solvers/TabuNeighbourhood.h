@@ -1,0 +1,72 @@
+#pragma once
+
+#include "graph/Graph.h"
+#include "solvers/Route.h"
+#include "solvers/TabuMemory.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace komiwojazer {
+
+// The swap neighbourhood of the tabu search over one route: it rates every exchange of positions
+// 1 <= i < j <= n-2 in time linear in n per row of pairs, and applies a chosen exchange in O(n).
+// Lengths are 32-bit wrapping sums and equal the full sum of the exchanged route modulo 2^32.
+class TabuNeighbourhood {
+public:
+    // The pair that the scan chose, if any.
+    struct Choice {
+        bool found = false;       // some pair was admissible
+        std::uint32_t i = 0;      // first position of the pair
+        std::uint32_t j = 0;      // second position of the pair
+        std::uint32_t length = 0; // length of the route after the exchange
+    };
+
+    // Reads every weight of the graph once.
+    explicit TabuNeighbourhood(const Graph& graph);
+
+    [[nodiscard]] std::uint32_t getVertexNumber() const { return n; }
+    // The weight of edge (from, to) as the graph gave it.
+    [[nodiscard]] std::uint32_t getWeight(std::uint32_t from, std::uint32_t to) const {
+        return weights[std::size_t{from} * n + to];
+    }
+
+    // Stands on a complete route of n+1 entries; O(n^2).
+    void setRoute(const Route& newRoute);
+    [[nodiscard]] const Route& getRoute() const { return route; }
+
+    // The admissible pair with the shortest exchanged route, the earliest in (i, j) order among
+    // equal lengths. A pair that the memory holds tabu is admissible only when its length is
+    // strictly below bestLength; without a best (haveBest false) every pair is admissible.
+    [[nodiscard]] Choice bestAdmissible(const TabuMemory& memory, bool haveBest,
+                                        std::uint32_t bestLength);
+
+    // Exchanges positions i and j; newLength is the length that the scan rated for the pair.
+    void swapPositions(std::uint32_t i, std::uint32_t j, std::uint32_t newLength);
+
+private:
+    template <class Key>
+    Choice scan(const TabuMemory& memory, Key threshold, std::vector<Key>& minima) const;
+    [[nodiscard]] const std::uint32_t* positionRow(std::uint32_t a) const {
+        return byPosition.data() + std::size_t{a} * n;
+    }
+    [[nodiscard]] const std::uint32_t* transposedRow(std::uint32_t a) const {
+        return byPositionTransposed.data() + std::size_t{a} * n;
+    }
+    void refreshEdgePair(std::uint32_t a);
+
+    std::uint32_t n;                    // vertex count
+    bool wideKeys;                      // some length may wrap, so keys need 64 bits
+    std::vector<std::uint32_t> weights; // n*n, weights[from * n + to]
+    Route route;                        // the route stood on, n+1 entries
+    std::uint32_t length = 0;           // its length
+    // n*n, byPosition[a * n + b] = weight from the vertex at position a to the one at position b.
+    std::vector<std::uint32_t> byPosition;
+    std::vector<std::uint32_t> byPositionTransposed; // the transpose of byPosition
+    // edgePairs[a] = weight into position a plus weight out of it, for 1 <= a <= n-2.
+    std::vector<std::uint32_t> edgePairs;
+    std::vector<std::uint32_t> narrowMinima; // scratch: least key per row of pairs
+    std::vector<std::uint64_t> wideMinima;   // the same where keys need 64 bits
+};
+
+} // namespace komiwojazer
