@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Regenerates the tables of BENCHMARKS.md: our solvers against the plain reference ones, run after
+# run on the same instances, medians of several runs. Usage: bench/run-benchmarks.sh [RUNS]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-3}
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j 4 --target komiwojazer-bench >/dev/null
+bench=./build/bench/komiwojazer-bench
+
+# value KEY OUTPUT: the value of one key=value line.
+value() { printf '%s\n' "$2" | sed -n "s/^$1=//p"; }
+
+# median KEY RUNS COMMAND...: the median of KEY over RUNS runs of the command.
+median() {
+    local key=$1 count=$2
+    shift 2
+    for _ in $(seq "$count"); do value "$key" "$("$@")"; done | sort -g |
+        awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
+}
+
+same() { [ "$1" = "$2" ] && echo yes || echo "NO"; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.0f", a / (b > 0 ? b : 1e-6) }'; }
+
+echo "## Tabu search (tenure 40, no diversification), iterations per processor second"
+echo
+echo "| instance | ours | plain | speed-up | same best route after the plain run's iterations |"
+echo "|---|---:|---:|---:|---|"
+for spec in "50 200000 2000" "100 100000 400" "200 20000 40" "400 10000 8"; do
+    read -r n ours_iterations plain_iterations <<<"$spec"
+    instance=rand:$n:1
+    ours=$(median iterations_per_s "$runs" $bench tabu "$instance" "$ours_iterations")
+    plain=$(median iterations_per_s 1 $bench tabu "$instance" "$plain_iterations" --plain)
+    a=$($bench tabu "$instance" "$plain_iterations")
+    b=$($bench tabu "$instance" "$plain_iterations" --plain)
+    printf '| %s | %.0f | %.0f | %sx | %s |\n' "$instance" "$ours" "$plain" \
+        "$(ratio "$ours" "$plain")" "$(same "$(value route "$a")" "$(value route "$b")")"
+done
+echo
+
+echo "## Branch and bound, processor seconds and peak memory"
+echo
+echo "| instance | ours [s] | plain [s] | speed-up | ours peak [MB] | plain peak [MB] | expansions | same route and expansions |"
+echo "|---|---:|---:|---:|---:|---:|---:|---|"
+for n in 20 24 28 30 32; do
+    for seed in 1 2 3; do
+        instance=rand:$n:$seed
+        ours_out=$($bench bb "$instance")
+        ours=$(median cpu_s "$runs" $bench bb "$instance")
+        if [ "$n" -le 24 ] || { [ "$n" -eq 28 ] && [ "$seed" -eq 1 ]; }; then
+            plain_out=$($bench bb "$instance" --plain)
+            plain=$(value cpu_s "$plain_out")
+            printf '| %s | %.3f | %.2f | %sx | %.0f | %.0f | %s | %s |\n' "$instance" "$ours" \
+                "$plain" "$(ratio "$plain" "$ours")" "$(value peak_rss_mb "$ours_out")" \
+                "$(value peak_rss_mb "$plain_out")" "$(value expansions "$ours_out")" \
+                "$(same "$(value route "$ours_out") $(value expansions "$ours_out")" \
+                    "$(value route "$plain_out") $(value expansions "$plain_out")")"
+        else
+            printf '| %s | %.3f | not run | | %.0f | | %s | |\n' "$instance" "$ours" \
+                "$(value peak_rss_mb "$ours_out")" "$(value expansions "$ours_out")"
+        fi
+    done
+done
+echo
+
+echo "## Exhaustive search, processor seconds"
+echo
+echo "| instance | ours [s] | plain [s] | speed-up | same route |"
+echo "|---|---:|---:|---:|---|"
+for n in 9 10 11; do
+    instance=rand:$n:1
+    ours=$(median cpu_s "$runs" $bench bf "$instance")
+    plain_out=$($bench bf "$instance" --plain)
+    plain=$(value cpu_s "$plain_out")
+    printf '| %s | %.4f | %.3f | %sx | %s |\n' "$instance" "$ours" "$plain" \
+        "$(ratio "$plain" "$ours")" \
+        "$(same "$(value route "$($bench bf "$instance")")" "$(value route "$plain_out")")"
+done
