@@ -1,0 +1,319 @@
+#include "solvers/BranchAndBound.h"
+
+#include "graph/MemoryBudget.h"
+#include "solvers/NodeQueue.h"
+
+#include <algorithm>
+#include <atomic>
+#include <bit>
+#include <memory>
+#include <new>
+#include <utility>
+#include <vector>
+
+namespace komiwojazer {
+namespace {
+
+// Marks the initial node, which has no parent route.
+constexpr std::uint32_t noParent = noValue;
+
+// The routes of the expanded nodes that have queued children, one fixed-size row each: the route
+// from vertex 0, then a 0 when it is shorter than the row (0 never appears after the start).
+// Rows never move, and every block of rows is charged to the budget before it is allocated.
+template <typename Vertex> class RouteStore {
+public:
+    RouteStore(StorageBudget& storageBudget, std::uint32_t n)
+        : budget(storageBudget),
+          rowShift(static_cast<unsigned>(std::bit_width(std::max(n, 2u) - 1))),
+          blockRowShift(rowShift >= minimumBlockShift ? 0 : minimumBlockShift - rowShift) {}
+
+    [[nodiscard]] std::size_t size() const { return count; }
+
+    [[nodiscard]] const Vertex* row(std::uint32_t index) const { return rowAt(index); }
+
+    // Appends route as a new row; false when a new block does not fit the budget.
+    // REQUIRES: route.size() <= n.
+    [[nodiscard]] bool tryAppend(const Route& route) {
+        const std::size_t rowsPerBlock = std::size_t{1} << blockRowShift;
+        if (count == blocks.size() * rowsPerBlock) {
+            const std::size_t entries = rowsPerBlock << rowShift;
+            if (!budget.take(entries * sizeof(Vertex))) {
+                return false;
+            }
+            blocks.push_back(std::make_unique_for_overwrite<Vertex[]>(entries));
+        }
+        ++count;
+        Vertex* target = rowAt(static_cast<std::uint32_t>(count - 1));
+        std::copy(route.begin(), route.end(), target);
+        if (route.size() < (std::size_t{1} << rowShift)) {
+            target[route.size()] = 0;
+        }
+        return true;
+    }
+
+private:
+    [[nodiscard]] Vertex* rowAt(std::uint32_t index) const {
+        const std::size_t inBlock = std::size_t{index} & ((std::size_t{1} << blockRowShift) - 1);
+        return blocks[index >> blockRowShift].get() + (inBlock << rowShift);
+    }
+
+    static constexpr unsigned minimumBlockShift = 12; // at least 4096 entries per block
+
+    StorageBudget& budget;                         // charged for every block
+    unsigned rowShift;                             // a row holds 2^rowShift >= n entries
+    unsigned blockRowShift;                        // a block holds 2^blockRowShift rows
+    std::vector<std::unique_ptr<Vertex[]>> blocks; // the rows, block by block
+    std::size_t count = 0;                         // rows in use
+};
+
+// Best-first search over partial routes from vertex 0. A queued node is its key, its parent's
+// route row and its own vertex, so nodes are small and never allocate; a node's route is rebuilt
+// from its parent's row when it is expanded. Keys come from each vertex's outgoing edges sorted by
+// weight, so no route is scanned for membership, yet every key, and so every push and pop, is the
+// one that recomputing the bound in full gives. Vertex is the type a route row stores.
+template <typename Vertex> class BestFirstSearch {
+public:
+    BestFirstSearch(const Graph& graph, std::uint64_t budgetBytes)
+        : n(graph.getVertexNumber()), weights(std::size_t{n} * n), budget(budgetBytes),
+          routes(budget, n), queue(budget), onRoute(std::max(n, 1u), 0), first(n), second(n),
+          firstTarget(n), correction(n, 0) {
+        std::vector<Edge> row;
+        sortedRows.reserve(std::size_t{n} * (n > 0 ? n - 1 : 0));
+        for (std::uint32_t i = 0; i < n; ++i) {
+            row.clear();
+            for (std::uint32_t j = 0; j < n; ++j) {
+                if (i != j) {
+                    const std::uint32_t w = graph.getWeight(i, j);
+                    weights[std::size_t{i} * n + j] = w;
+                    row.push_back({w, j});
+                }
+            }
+            std::sort(row.begin(), row.end(), [](const Edge& a, const Edge& b) {
+                return a.weight != b.weight ? a.weight < b.weight : a.target < b.target;
+            });
+            sortedRows.insert(sortedRows.end(), row.begin(), row.end());
+        }
+        route.reserve(std::size_t{n} + 1);
+        bestRoute.reserve(std::size_t{n} + 1);
+        unvisited.reserve(n);
+    }
+
+    // Searches until the queue empties, the stop test holds, the budget or the memory runs out,
+    // or cancel is set; the outcome's counts and status tell which.
+    void run(BranchAndBoundOutcome& outcome, const std::atomic<bool>* cancel) {
+        try {
+            search(outcome, cancel);
+        } catch (const std::bad_alloc&) {
+            outcome.status = BranchAndBoundOutcome::Status::OutOfMemory;
+        }
+    }
+
+    // The shortest complete route found, which is optimal when the search was not stopped.
+    [[nodiscard]] Route takeRoute() { return std::move(bestRoute); }
+
+private:
+    // One outgoing edge in a sorted row.
+    struct Edge {
+        std::uint32_t weight; // weight of the edge
+        std::uint32_t target; // vertex it leads to
+    };
+
+    void search(BranchAndBoundOutcome& outcome, const std::atomic<bool>* cancel) {
+        if (!push(outcome, {0, noParent, 0})) {
+            outcome.status = BranchAndBoundOutcome::Status::OutOfMemory;
+            return;
+        }
+        while (!queue.empty()) {
+            if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
+                outcome.status = BranchAndBoundOutcome::Status::Cancelled;
+                return;
+            }
+            const QueueEntry current = queue.top();
+            queue.pop();
+            if (bestLength != noValue && current.key >= bestLength) {
+                return;
+            }
+            ++outcome.expansions;
+            if (!expand(outcome, current)) {
+                outcome.status = BranchAndBoundOutcome::Status::OutOfMemory;
+                return;
+            }
+        }
+    }
+
+    [[nodiscard]] std::uint32_t weight(std::uint32_t i, std::uint32_t j) const {
+        return weights[std::size_t{i} * n + j];
+    }
+
+    // Queues a node; false when it does not fit the budget.
+    bool push(BranchAndBoundOutcome& outcome, const QueueEntry& entry) {
+        if (!queue.tryPush(entry)) {
+            return false;
+        }
+        ++outcome.pushed;
+        outcome.maxQueue = std::max<std::uint64_t>(outcome.maxQueue, queue.size());
+        return true;
+    }
+
+    // Leaves the node's route in route, marks it in onRoute and returns its length.
+    std::uint32_t rebuildRoute(const QueueEntry& node) {
+        route.clear();
+        if (node.parent != noParent) {
+            const Vertex* parentRoute = routes.row(node.parent);
+            route.push_back(parentRoute[0]);
+            for (std::uint32_t t = 1; t < n && parentRoute[t] != 0; ++t) {
+                route.push_back(parentRoute[t]);
+            }
+        }
+        route.push_back(node.vertex);
+        std::uint32_t cost = 0;
+        onRoute[route[0]] = 1;
+        for (std::size_t t = 1; t < route.size(); ++t) {
+            onRoute[route[t]] = 1;
+            cost += weight(route[t - 1], route[t]);
+        }
+        return cost;
+    }
+
+    // Children in ascending order of their new vertex; false when one does not fit the budget.
+    bool expand(BranchAndBoundOutcome& outcome, const QueueEntry& current) {
+        const std::uint32_t cost = rebuildRoute(current);
+        unvisited.clear();
+        for (std::uint32_t v = 0; v < n; ++v) {
+            if (onRoute[v] == 0) {
+                unvisited.push_back(v);
+            }
+        }
+        bool fits = true;
+        if (unvisited.size() == 1) {
+            closeRoute(cost, unvisited[0]);
+        } else if (unvisited.size() > 1) {
+            fits = pushChildren(outcome, cost);
+        }
+        for (const std::uint32_t v : route) {
+            onRoute[v] = 0;
+        }
+        return fits;
+    }
+
+    // The only child completes the route: it competes for the best, and is never queued.
+    void closeRoute(std::uint32_t cost, std::uint32_t last) {
+        const std::uint32_t length = cost + weight(route.back(), last) + weight(last, 0);
+        if (bestLength == noValue || length < bestLength) {
+            bestLength = length;
+            bestRoute = route;
+            bestRoute.push_back(last);
+            bestRoute.push_back(0);
+        }
+    }
+
+    // The key of child k is the child's route cost, the lightest edge from k to a vertex still
+    // unvisited after it, and for each such vertex the lightest edge to another one or back to 0.
+    // The two lightest admissible edges of every unvisited vertex are found once per expansion;
+    // a child k changes only the terms of the vertices whose lightest edge leads to k.
+    bool pushChildren(BranchAndBoundOutcome& outcome, std::uint32_t cost) {
+        std::uint32_t firstSum = 0;
+        for (const std::uint32_t i : unvisited) {
+            findTwoLightest(i);
+            firstSum += first[i];
+        }
+        for (const std::uint32_t i : unvisited) {
+            correction[firstTarget[i]] += second[i] - first[i];
+        }
+        const std::uint32_t end = route.back();
+        std::uint32_t row = noParent;
+        bool fits = true;
+        for (const std::uint32_t k : unvisited) {
+            // k may not go back to 0 while other vertices are left.
+            const std::uint32_t leaveK = firstTarget[k] != 0 ? first[k] : second[k];
+            const std::uint32_t key =
+                cost + weight(end, k) + leaveK + (firstSum - first[k]) + correction[k];
+            if (bestLength != noValue && key >= bestLength) {
+                continue;
+            }
+            if (row == noParent) {
+                if (routes.size() >= noParent || !routes.tryAppend(route)) {
+                    fits = false;
+                    break;
+                }
+                row = static_cast<std::uint32_t>(routes.size() - 1);
+            }
+            if (!push(outcome, {key, row, k})) {
+                fits = false;
+                break;
+            }
+        }
+        for (const std::uint32_t i : unvisited) {
+            correction[firstTarget[i]] = 0;
+        }
+        return fits;
+    }
+
+    // The two lightest edges from i to vertex 0 or to a vertex off the route; there are two,
+    // since at least one vertex besides i is off the route.
+    void findTwoLightest(std::uint32_t i) {
+        const Edge* edge = sortedRows.data() + std::size_t{i} * (n - 1);
+        while (edge->target != 0 && onRoute[edge->target] != 0) {
+            ++edge;
+        }
+        first[i] = edge->weight;
+        firstTarget[i] = edge->target;
+        ++edge;
+        while (edge->target != 0 && onRoute[edge->target] != 0) {
+            ++edge;
+        }
+        second[i] = edge->weight;
+    }
+
+    std::uint32_t n;                    // vertex count
+    std::vector<std::uint32_t> weights; // dense copy of the graph, row by row
+    std::vector<Edge> sortedRows;       // each vertex's n-1 outgoing edges, lightest first
+    StorageBudget budget;               // shared by the route rows and the queue
+    RouteStore<Vertex> routes;          // routes of the nodes whose children are queued
+    NodeQueue queue;                    // open nodes by key
+
+    std::uint32_t bestLength = noValue; // length of bestRoute; noValue while there is none
+    Route bestRoute;                    // shortest complete route so far
+
+    // Scratch space of one expansion.
+    Route route;                            // the expanded node's route
+    std::vector<std::uint8_t> onRoute;      // 1 for the vertices of route (one entry if n is 0)
+    std::vector<std::uint32_t> unvisited;   // vertices off route, ascending
+    std::vector<std::uint32_t> first;       // lightest admissible edge leaving each vertex
+    std::vector<std::uint32_t> second;      // second lightest admissible edge
+    std::vector<std::uint32_t> firstTarget; // where the lightest one leads
+    std::vector<std::uint32_t> correction;  // what child k adds back for lightest edges into k
+};
+
+template <typename Vertex>
+BranchAndBoundOutcome solve(const Graph& graph, std::uint64_t budgetBytes,
+                            const std::atomic<bool>* cancel) {
+    BranchAndBoundOutcome outcome;
+    try {
+        BestFirstSearch<Vertex> search(graph, budgetBytes);
+        search.run(outcome, cancel);
+        outcome.route = search.takeRoute();
+    } catch (const std::bad_alloc&) {
+        outcome.status = BranchAndBoundOutcome::Status::OutOfMemory;
+    }
+    return outcome;
+}
+
+} // namespace
+
+BranchAndBoundOutcome runBranchAndBound(const Graph& graph, const BranchAndBoundOptions& options) {
+    const std::uint64_t budgetBytes =
+        options.memoryBudgetBytes != 0 ? options.memoryBudgetBytes : availableMemoryBytes() / 2;
+    // One byte per vertex keeps the rows of stored routes small on every instance that the
+    // search can finish.
+    if (graph.getVertexNumber() <= 256) {
+        return solve<std::uint8_t>(graph, budgetBytes, options.cancel);
+    }
+    return solve<std::uint32_t>(graph, budgetBytes, options.cancel);
+}
+
+Route branchAndBound(const Graph& graph) {
+    return runBranchAndBound(graph).route;
+}
+
+} // namespace komiwojazer

@@ -1,0 +1,140 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace komiwojazer {
+
+// The bytes that the stores of one search may still allocate; a store asks before it allocates.
+class StorageBudget {
+public:
+    explicit StorageBudget(std::uint64_t limitBytes) : limit(limitBytes) {}
+
+    // Charges bytes to the budget; false, and nothing charged, when they do not fit.
+    [[nodiscard]] bool take(std::uint64_t bytes) {
+        if (bytes > limit - used) {
+            return false;
+        }
+        used += bytes;
+        return true;
+    }
+
+private:
+    std::uint64_t limit;    // bytes allowed in all
+    std::uint64_t used = 0; // bytes charged so far
+};
+
+// A growable array made of fixed blocks that never move: growing copies nothing, and every block
+// is charged to the budget before it is allocated, so a search can stop before memory runs out.
+template <typename T> class ChunkedArray {
+public:
+    static constexpr unsigned blockShift = 12;
+    static constexpr std::size_t blockSize = std::size_t{1} << blockShift;
+
+    explicit ChunkedArray(StorageBudget& storageBudget) : budget(storageBudget) {}
+
+    [[nodiscard]] std::size_t size() const { return count; }
+    T& operator[](std::size_t index) {
+        return blocks[index >> blockShift][index & (blockSize - 1)];
+    }
+    const T& operator[](std::size_t index) const {
+        return blocks[index >> blockShift][index & (blockSize - 1)];
+    }
+
+    // Appends value; false, with the array unchanged, when a new block is over the budget.
+    // A failed allocation still throws std::bad_alloc.
+    [[nodiscard]] bool tryPushBack(const T& value) {
+        if (count == blocks.size() * blockSize) {
+            if (!budget.take(blockSize * sizeof(T))) {
+                return false;
+            }
+            blocks.push_back(std::make_unique_for_overwrite<T[]>(blockSize));
+        }
+        (*this)[count] = value;
+        ++count;
+        return true;
+    }
+    // Drops the last entry; its block stays allocated for the next push.
+    void popBack() { --count; }
+
+private:
+    StorageBudget& budget;                    // charged for every block
+    std::vector<std::unique_ptr<T[]>> blocks; // blockSize entries each
+    std::size_t count = 0;                    // entries in use
+};
+
+// One open node as the queue holds it. Its route is its parent's route followed by vertex; the
+// routes of expanded nodes are kept by the search, so a queued node needs no copy of its own.
+struct QueueEntry {
+    std::uint32_t key;    // lower bound on every complete route that extends the node
+    std::uint32_t parent; // the search's index of the parent's route
+    std::uint32_t vertex; // the vertex that the node appends to it
+};
+
+// Binary min-heap on the key. Push and pop follow the steps of the common array heap (sift up
+// past strictly greater parents; on pop, walk the hole down preferring the right child on equal
+// keys, then sift the last entry up), so equal keys leave in one fixed order, on which the route
+// returned among equally short ones depends.
+class NodeQueue {
+public:
+    explicit NodeQueue(StorageBudget& budget) : entries(budget) {}
+
+    [[nodiscard]] bool empty() const { return entries.size() == 0; }
+    [[nodiscard]] std::size_t size() const { return entries.size(); }
+    // REQUIRES: !empty().
+    [[nodiscard]] const QueueEntry& top() const { return entries[0]; }
+
+    // Inserts entry; false, with the queue unchanged, when it does not fit the budget.
+    [[nodiscard]] bool tryPush(const QueueEntry& entry) {
+        if (!entries.tryPushBack(entry)) {
+            return false;
+        }
+        siftUp(entries.size() - 1, entry);
+        return true;
+    }
+
+    // Removes the top entry. REQUIRES: !empty().
+    void pop() {
+        const std::size_t count = entries.size();
+        if (count >= 2) {
+            const QueueEntry last = entries[count - 1];
+            const std::size_t len = count - 1;
+            std::size_t hole = 0;
+            while (hole < (len - 1) / 2) {
+                std::size_t child = 2 * hole + 2;
+                if (entries[child].key > entries[child - 1].key) {
+                    --child;
+                }
+                entries[hole] = entries[child];
+                hole = child;
+            }
+            if (len % 2 == 0 && hole == (len - 2) / 2) {
+                const std::size_t child = 2 * hole + 1;
+                entries[hole] = entries[child];
+                hole = child;
+            }
+            siftUp(hole, last);
+        }
+        entries.popBack();
+    }
+
+private:
+    // Puts entry into the free position hole after moving every strictly greater ancestor down.
+    void siftUp(std::size_t hole, const QueueEntry& entry) {
+        while (hole > 0) {
+            const std::size_t parent = (hole - 1) / 2;
+            if (!(entries[parent].key > entry.key)) {
+                break;
+            }
+            entries[hole] = entries[parent];
+            hole = parent;
+        }
+        entries[hole] = entry;
+    }
+
+    ChunkedArray<QueueEntry> entries; // position 0 is the top; children of p at 2p+1 and 2p+2
+};
+
+} // namespace komiwojazer
