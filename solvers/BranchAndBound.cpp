@@ -302,11 +302,19 @@ BranchAndBoundOutcome solve(const Graph& graph, std::uint64_t budgetBytes,
 } // namespace
 
 BranchAndBoundOutcome runBranchAndBound(const Graph& graph, const BranchAndBoundOptions& options) {
+    const std::uint64_t available = availableMemoryBytes();
+    const std::uint64_t n = graph.getVertexNumber();
+    // The dense weights and the sorted rows are allocated whole, before the budget counts.
+    if (n * n * (sizeof(std::uint32_t) + 2 * sizeof(std::uint32_t)) > available) {
+        BranchAndBoundOutcome outcome;
+        outcome.status = BranchAndBoundOutcome::Status::OutOfMemory;
+        return outcome;
+    }
     const std::uint64_t budgetBytes =
-        options.memoryBudgetBytes != 0 ? options.memoryBudgetBytes : availableMemoryBytes() / 2;
+        options.memoryBudgetBytes != 0 ? options.memoryBudgetBytes : available / 2;
     // One byte per vertex keeps the rows of stored routes small on every instance that the
     // search can finish.
-    if (graph.getVertexNumber() <= 256) {
+    if (n <= 256) {
         return solve<std::uint8_t>(graph, budgetBytes, options.cancel);
     }
     return solve<std::uint32_t>(graph, budgetBytes, options.cancel);

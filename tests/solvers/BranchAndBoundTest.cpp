@@ -141,17 +141,12 @@ TEST(BranchAndBound, SearchesLikeThePlainOne) {
 
 // Weights near 2^32 make keys and lengths wrap around; the search must still take the same steps.
 TEST(BranchAndBound, WrappingSumsSearchLikeThePlainOne) {
-    const std::uint32_t values[] = {0, 1, 2, 0x7fffffffu, 0x80000000u, 0xfffffffeu, 0xffffffffu};
+    const std::vector<std::uint32_t> values{0,           1,           2,          0x7fffffffu,
+                                            0x80000000u, 0xfffffffeu, 0xffffffffu};
     std::srand(7);
     for (std::uint32_t n = 2; n <= 8; ++n) {
         for (int round = 0; round < 10; ++round) {
-            WeightRows rows(n, std::vector<std::uint32_t>(n, 0));
-            for (auto& row : rows) {
-                for (auto& weight : row) {
-                    weight = values[static_cast<unsigned>(std::rand()) % 7];
-                }
-            }
-            const RawGraph graph(rows);
+            const RawGraph graph(fixtures::randomRows(n, values));
             SCOPED_TRACE(::testing::Message() << "n=" << n << " round=" << round);
             expectSameSearch(runBranchAndBound(graph), plain::plainBranchAndBound(graph));
         }

@@ -50,17 +50,12 @@ TEST(BruteForce, AgreesWithThePlainSearch) {
 // Weights that read as negative or overflow a signed sum rule out every bound; the signed
 // comparison, with -1 read as "no route yet", must still pick what the plain search picks.
 TEST(BruteForce, SignedLengthsAgreeWithThePlainSearch) {
-    const std::uint32_t values[] = {0, 1, 3, 0x7fffffffu, 0x80000000u, 0xfffffffeu, 0xffffffffu};
+    const std::vector<std::uint32_t> values{0,           1,           3,          0x7fffffffu,
+                                            0x80000000u, 0xfffffffeu, 0xffffffffu};
     std::srand(11);
     for (std::uint32_t n = 2; n <= 7; ++n) {
         for (int round = 0; round < 12; ++round) {
-            WeightRows rows(n, std::vector<std::uint32_t>(n, 0));
-            for (auto& row : rows) {
-                for (auto& weight : row) {
-                    weight = values[static_cast<unsigned>(std::rand()) % 7];
-                }
-            }
-            const RawGraph graph(rows);
+            const RawGraph graph(fixtures::randomRows(n, values));
             EXPECT_EQ(bruteForce(graph), plain::plainBruteForce(graph))
                 << "n=" << n << " round=" << round;
         }

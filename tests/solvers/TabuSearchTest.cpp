@@ -1,5 +1,6 @@
 #include "solvers/TabuSearch.h"
 
+#include "TestGraphs.h"
 #include "bench/plain/PlainTabuSearch.h"
 #include "graph/ArrayGraph.h"
 
@@ -16,40 +17,13 @@
 namespace komiwojazer {
 namespace {
 
-using Matrix = std::vector<std::vector<std::uint32_t>>;
+using fixtures::randomGraph;
+using fixtures::RawGraph;
+using Matrix = fixtures::WeightRows;
 
 std::unique_ptr<ArrayGraph> graphOf(const Matrix& rows) {
-    auto graph = std::make_unique<ArrayGraph>(static_cast<std::uint32_t>(rows.size()));
-    for (std::uint32_t i = 0; i < rows.size(); ++i) {
-        for (std::uint32_t j = 0; j < rows.size(); ++j) {
-            if (i != j) {
-                graph->addEdge(i, j, rows[i][j]);
-            }
-        }
-    }
-    return graph;
+    return fixtures::matrixGraph(rows);
 }
-
-std::unique_ptr<ArrayGraph> randomGraph(std::uint32_t n, std::uint32_t maxWeight, unsigned seed) {
-    auto graph = std::make_unique<ArrayGraph>(n);
-    graph->randomGenerateFullGraph(maxWeight, seed);
-    return graph;
-}
-
-// Hands out any 32-bit weight, which addEdge would cap, so that route lengths can wrap.
-class RawGraph final : public Graph {
-public:
-    explicit RawGraph(Matrix rows) : rows(std::move(rows)) {
-        vertexNumber = static_cast<std::uint32_t>(this->rows.size());
-    }
-    bool addEdge(std::uint32_t, std::uint32_t, std::uint32_t) override { return false; }
-    bool removeEdge(std::uint32_t, std::uint32_t) override { return false; }
-    std::uint32_t getWeight(std::uint32_t i, std::uint32_t j) const override { return rows[i][j]; }
-    void displayGraph(std::ostream&) const override {}
-
-private:
-    Matrix rows;
-};
 
 const TabuParameters withoutRestarts{40, false, 1000};
 

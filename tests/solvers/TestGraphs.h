@@ -4,6 +4,7 @@
 #include "graph/Graph.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <ostream>
 #include <utility>
@@ -48,6 +49,25 @@ inline std::unique_ptr<ArrayGraph> matrixGraph(const WeightRows& rows) {
 // Every off-diagonal weight equal to weight.
 inline std::unique_ptr<ArrayGraph> uniformGraph(std::uint32_t n, std::uint32_t weight) {
     return matrixGraph(WeightRows(n, std::vector<std::uint32_t>(n, weight)));
+}
+
+// An ArrayGraph filled by the program's random fill with a fixed seed.
+inline std::unique_ptr<ArrayGraph> randomGraph(std::uint32_t n, std::uint32_t maxWeight,
+                                               unsigned seed) {
+    auto graph = std::make_unique<ArrayGraph>(n);
+    graph->randomGenerateFullGraph(maxWeight, seed);
+    return graph;
+}
+
+// n x n weights drawn, with the seeded process-wide generator, from the given values.
+inline WeightRows randomRows(std::uint32_t n, const std::vector<std::uint32_t>& values) {
+    WeightRows rows(n, std::vector<std::uint32_t>(n, 0));
+    for (auto& row : rows) {
+        for (auto& weight : row) {
+            weight = values[static_cast<std::size_t>(std::rand()) % values.size()];
+        }
+    }
+    return rows;
 }
 
 // True when route starts and ends at 0 and visits each of the n vertices once in between.
