@@ -155,6 +155,8 @@ struct Failure {
     std::string text;
     S status;
     std::string detail;
+    // Named, so that the test framework does not print the raw bytes of the record.
+    friend std::ostream& operator<<(std::ostream& out, const Failure& f) { return out << f.label; }
 };
 
 class TsplibFailure : public ::testing::TestWithParam<Failure> {};
