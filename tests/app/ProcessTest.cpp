@@ -3,6 +3,8 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <fstream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -141,10 +143,15 @@ TEST(Process, AddressSpaceLimitIsRespected) {
 #ifdef UNDER_ADDRESS_SANITIZER
     GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
 #endif
+    // A header that promises a matrix of 1.6 GB, which does not fit under the limit.
+    const std::string file = ::testing::TempDir() + "komiwojazer-huge.atsp";
+    std::ofstream(file) << "DIMENSION: 20000\nEDGE_WEIGHT_FORMAT: FULL_MATRIX\n"
+                           "EDGE_WEIGHT_SECTION\n0 1 2\n";
     Program program(std::uint64_t{256} << 20);
-    program.type("1 20\n1 20000\n6\n2\n0\n");
+    program.type("1 20\n1 20000\n8 " + file + "\n6\n2\n0\n");
     EXPECT_EQ(program.finish(), 0);
-    EXPECT_EQ(countOf(program.output, "+++ MELON MELON MELON +++ Brak pamieci +++\n\n"), 1);
+    std::remove(file.c_str());
+    EXPECT_EQ(countOf(program.output, "+++ MELON MELON MELON +++ Brak pamieci +++\n\n"), 2);
     const std::string after = program.output.substr(program.output.find("Brak pamieci"));
     EXPECT_NE(after.find("Dlugosc trasy: "), std::string::npos);
     EXPECT_EQ(countOf(after, "\t\n"), 20);
