@@ -17,7 +17,7 @@ inline std::string scratchPath(const std::string& name) {
 // Menu options that keep every choice short: a few tabu iterations, a small memory budget for
 // instances and the search queue, a one-run measurement series writing into the temp directory.
 inline MenuOptions boundedOptions() {
-    capMemoryBudget(std::uint64_t{4} << 20);
+    capMemoryBudget(std::uint64_t{1} << 20);
     MenuOptions options;
     options.tabuStop = [](std::uint32_t) { return iterationLimit(20, 1); };
     options.branchAndBound.memoryBudgetBytes = std::uint64_t{1} << 20;

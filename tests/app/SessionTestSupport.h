@@ -28,9 +28,15 @@ struct Session {
     int status = -1;
 };
 
-// Runs a whole session on the given input; tabu runs stop after 200 iterations instead of seconds.
-inline Session runSession(const std::string& input, MenuOptions options = {}) {
+// The program's options with tabu runs cut to 200 iterations, so that no test waits for seconds.
+inline MenuOptions quickOptions() {
+    MenuOptions options;
     options.tabuStop = [](std::uint32_t) { return iterationLimit(200, 1); };
+    return options;
+}
+
+// Runs a whole session on the given input.
+inline Session runSession(const std::string& input, const MenuOptions& options = quickOptions()) {
     std::istringstream in(input);
     std::ostringstream out;
     Session session;
@@ -50,9 +56,24 @@ inline std::string afterBanner(const std::string& output) {
     return rest;
 }
 
-// The farewell block that every run ends with.
-inline std::string farewellOf(const std::string& output) {
-    return output.substr(output.rfind("Konczenie...\n"));
+// What a session shows after its banner, menus folded.
+inline std::string screen(const std::string& input, const MenuOptions& options = quickOptions()) {
+    return afterBanner(runSession(input, options).output);
+}
+
+// The same without the farewell block that every run ends with.
+inline std::string screenBeforeEnd(const std::string& input,
+                                   const MenuOptions& options = quickOptions()) {
+    const std::string text = screen(input, options);
+    return text.substr(0, text.rfind("Konczenie...\n"));
+}
+
+inline int countOf(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
 }
 
 // Measured times vary between runs: each is replaced by T.
