@@ -27,8 +27,8 @@ echo "## Tabu search (tenure 40, no diversification), iterations per processor s
 echo
 echo "| instance | ours | plain | speed-up | same best route after the plain run's iterations |"
 echo "|---|---:|---:|---:|---|"
-for spec in "50 200000 2000" "100 100000 400" "200 20000 40" "400 10000 8"; do
-    read -r n ours_iterations plain_iterations <<<"$spec"
+for row in "50 200000 2000" "100 100000 400" "200 20000 40" "400 10000 8"; do
+    read -r n ours_iterations plain_iterations <<<"$row"
     instance=rand:$n:1
     ours=$(median iterations_per_s "$runs" $bench tabu "$instance" "$ours_iterations")
     plain=$(median iterations_per_s 1 $bench tabu "$instance" "$plain_iterations" --plain)

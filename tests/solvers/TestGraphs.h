@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
-#include <ostream>
 #include <utility>
 #include <vector>
 
@@ -46,11 +45,6 @@ inline std::unique_ptr<ArrayGraph> matrixGraph(const WeightRows& rows) {
     return graph;
 }
 
-// Every off-diagonal weight equal to weight.
-inline std::unique_ptr<ArrayGraph> uniformGraph(std::uint32_t n, std::uint32_t weight) {
-    return matrixGraph(WeightRows(n, std::vector<std::uint32_t>(n, weight)));
-}
-
 // An ArrayGraph filled by the program's random fill with a fixed seed.
 inline std::unique_ptr<ArrayGraph> randomGraph(std::uint32_t n, std::uint32_t maxWeight,
                                                unsigned seed) {
@@ -58,6 +52,10 @@ inline std::unique_ptr<ArrayGraph> randomGraph(std::uint32_t n, std::uint32_t ma
     graph->randomGenerateFullGraph(maxWeight, seed);
     return graph;
 }
+
+// Weights that wrap unsigned sums around and read as negative or overflowing signed ones.
+inline const std::vector<std::uint32_t> extremeWeights{
+    0, 1, 2, 0x7fffffffu, 0x80000000u, 0xfffffffeu, 0xffffffffu};
 
 // n x n weights drawn, with the seeded process-wide generator, from the given values.
 inline WeightRows randomRows(std::uint32_t n, const std::vector<std::uint32_t>& values) {
@@ -68,21 +66,6 @@ inline WeightRows randomRows(std::uint32_t n, const std::vector<std::uint32_t>& 
         }
     }
     return rows;
-}
-
-// True when route starts and ends at 0 and visits each of the n vertices once in between.
-inline bool isCompleteRoute(const std::vector<std::uint32_t>& route, std::uint32_t n) {
-    if (route.size() != std::size_t{n} + 1 || route.front() != 0 || route.back() != 0) {
-        return false;
-    }
-    std::vector<bool> seen(n, false);
-    for (std::size_t t = 0; t + 1 < route.size(); ++t) {
-        if (route[t] >= n || seen[route[t]]) {
-            return false;
-        }
-        seen[route[t]] = true;
-    }
-    return true;
 }
 
 } // namespace komiwojazer::fixtures
