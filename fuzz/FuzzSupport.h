@@ -17,10 +17,10 @@ inline std::string scratchPath(const std::string& name) {
 // Menu options that keep every choice short: a few tabu iterations, a small memory budget for
 // instances and the search queue, a one-run measurement series writing into the temp directory.
 inline MenuOptions boundedOptions() {
-    capMemoryBudget(std::uint64_t{1} << 20);
+    capMemoryBudget(std::uint64_t{256} << 10);
     MenuOptions options;
     options.tabuStop = [](std::uint32_t) { return iterationLimit(20, 1); };
-    options.branchAndBound.memoryBudgetBytes = std::uint64_t{1} << 20;
+    options.branchAndBound.memoryBudgetBytes = std::uint64_t{64} << 10;
     options.measurements.measurementTimes = {1};
     options.measurements.repetitions = 1;
     options.measurements.resultsFile = scratchPath("results.txt");
