@@ -4,6 +4,7 @@
 #include "graph/MemoryBudget.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 
@@ -11,7 +12,9 @@ namespace komiwojazer::fuzzing {
 
 // A path of this process's own in the temp directory.
 inline std::string scratchPath(const std::string& name) {
-    return "/tmp/komiwojazer-fuzz-" + std::to_string(getpid()) + "-" + name;
+    return (std::filesystem::temp_directory_path() /
+            ("komiwojazer-fuzz-" + std::to_string(getpid()) + "-" + name))
+        .string();
 }
 
 // Menu options that keep every choice short: a few tabu iterations, a small memory budget for
