@@ -13,13 +13,12 @@ namespace {
 std::uint64_t budgetCap = 0; // 0: no cap
 
 std::uint64_t kernelAvailableBytes() {
+    // Read line by line: some lines carry no unit, so word-by-word reading would drift.
     std::ifstream meminfo("/proc/meminfo");
-    std::string key;
-    std::uint64_t kib = 0;
-    std::string unit;
-    while (meminfo >> key >> kib >> unit) {
-        if (key == "MemAvailable:") {
-            return kib * 1024;
+    const std::string key = "MemAvailable:";
+    for (std::string line; std::getline(meminfo, line);) {
+        if (line.starts_with(key)) {
+            return std::stoull(line.substr(key.size())) * 1024;
         }
     }
     const long pages = sysconf(_SC_AVPHYS_PAGES);
