@@ -179,17 +179,6 @@ MenuOptions interruptedAfterFewIterations() {
     return options;
 }
 
-TEST(Interruption, TabuRunReportsTheBestRouteFoundSoFar) {
-    const TempFile file(fourVertexMatrix);
-    const std::string out =
-        withoutTimes(screen("8 " + file.path + " 5 2 0", interruptedAfterFewIterations()));
-    EXPECT_NE(out.find("Dywersyfikacja wlaczona, kryterium: 1000 iteracji\n\n"
-                       "+++ MELON MELON MELON +++ Przerwano +++\n\n" +
-                       optimumTable + "<menu>\n0\t3\t5\t9\t\n"),
-              std::string::npos)
-        << out;
-}
-
 TEST(Interruption, SeriesStopsWithoutWritingAFile) {
     const TempFile file(fourVertexMatrix);
     MenuOptions options = interruptedAfterFewIterations();
