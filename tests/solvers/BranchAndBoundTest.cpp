@@ -1,7 +1,7 @@
 #include "solvers/BranchAndBound.h"
 
-#include "bench/plain/PlainBranchAndBound.h"
 #include "solvers/BruteForce.h"
+#include "tests/oracles/PlainBranchAndBound.h"
 #include "tests/solvers/TestGraphs.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "solvers/BruteForce.h"
 
-#include "bench/plain/PlainBruteForce.h"
 #include "graph/ArrayGraph.h"
 #include "solvers/BranchAndBound.h"
+#include "tests/oracles/PlainBruteForce.h"
 #include "tests/solvers/TestGraphs.h"
 
 #include <gtest/gtest.h>

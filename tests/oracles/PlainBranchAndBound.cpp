@@ -1,4 +1,4 @@
-#include "bench/plain/PlainBranchAndBound.h"
+#include "tests/oracles/PlainBranchAndBound.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "bench/plain/PlainBruteForce.h"
+#include "tests/oracles/PlainBruteForce.h"
 
 #include "solvers/Path.h"
 

@@ -1,4 +1,4 @@
-#include "bench/plain/PlainTabuSearch.h"
+#include "tests/oracles/PlainTabuSearch.h"
 
 #include <cstdint>
 #include <cstdlib>
