@@ -1,10 +1,21 @@
 #include "app/ConsoleInput.h"
 
+#include <algorithm>
 #include <cctype>
 #include <istream>
 #include <limits>
+#include <new>
+#include <streambuf>
 
 namespace komiwojazer {
+namespace {
+
+// The blanks of the classic locale, which formatted extraction skips.
+bool isBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+} // namespace
 
 std::optional<char> readChoice(std::istream& in) {
     char choice = 0;
@@ -44,10 +55,42 @@ std::optional<std::int64_t> readInteger(std::istream& in) {
     return value == lowest ? std::numeric_limits<std::int64_t>::max() : -value;
 }
 
-std::optional<std::string> readWord(std::istream& in) {
-    std::string word;
-    if (!(in >> word)) {
+std::optional<Word> readWord(std::istream& in, std::size_t maxLength) {
+    using Traits = std::istream::traits_type;
+    if (!(in >> std::ws) || in.rdbuf()->sgetc() == Traits::eof()) {
+        in.setstate(std::ios::failbit);
         return std::nullopt;
+    }
+    std::streambuf& source = *in.rdbuf();
+    Word word;
+    for (int next = source.sgetc();; next = source.snextc()) {
+        if (next == Traits::eof()) {
+            in.setstate(std::ios::eofbit);
+            break;
+        }
+        const char c = Traits::to_char_type(next);
+        if (isBlank(c)) {
+            break;
+        }
+        if (word.tooLong) {
+            continue;
+        }
+        // Grown by hand, so that the text never takes more than twice the longest word allowed.
+        if (word.text.size() == word.text.capacity()) {
+            try {
+                word.text.reserve(std::min(maxLength, 2 * word.text.size() + 16));
+            } catch (const std::bad_alloc&) {
+                word.tooLong = true;
+            }
+        }
+        if (word.text.size() >= maxLength) {
+            word.tooLong = true;
+        }
+        if (word.tooLong) {
+            std::string().swap(word.text);
+        } else {
+            word.text.push_back(c);
+        }
     }
     return word;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
@@ -15,7 +16,14 @@ std::optional<char> readChoice(std::istream& in);
 // input ends or holds no number there. Values beyond the 64-bit range saturate.
 std::optional<std::int64_t> readInteger(std::istream& in);
 
-// The next whitespace-delimited word, or nothing at the end of the input.
-std::optional<std::string> readWord(std::istream& in);
+// A whitespace-delimited word as formatted extraction reads it, but never longer than maxLength:
+// a longer word is read to its end and dropped, and tooLong says so.
+struct Word {
+    std::string text;
+    bool tooLong = false;
+};
+
+// The next word, or nothing at the end of the input.
+std::optional<Word> readWord(std::istream& in, std::size_t maxLength);
 
 } // namespace komiwojazer

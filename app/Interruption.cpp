@@ -1,40 +1,37 @@
 #include "app/Interruption.h"
 
-#include <csignal>
-
 namespace komiwojazer {
 namespace {
 
-std::atomic<bool> interruptRequested{false};
+std::atomic<bool> interruptPending{false};
 static_assert(std::atomic<bool>::is_always_lock_free,
               "the signal handler may only touch lock-free atomics");
 
-struct sigaction previousAction {};
-
 void onInterrupt(int) {
-    interruptRequested.store(true);
+    interruptPending.store(true);
 }
 
 } // namespace
 
 InterruptionScope::InterruptionScope() {
-    interruptRequested.store(false);
     struct sigaction action {};
     action.sa_handler = onInterrupt;
+    // A write to standard output that the signal cuts short is resumed rather than failed.
+    action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &previousAction);
+    sigaction(SIGINT, &action, &replaced);
 }
 
 InterruptionScope::~InterruptionScope() {
-    sigaction(SIGINT, &previousAction, nullptr);
+    sigaction(SIGINT, &replaced, nullptr);
 }
 
-const std::atomic<bool>* InterruptionScope::flag() {
-    return &interruptRequested;
+const std::atomic<bool>& InterruptionScope::flag() {
+    return interruptPending;
 }
 
-void InterruptionScope::request() {
-    interruptRequested.store(true);
+bool InterruptionScope::take() {
+    return interruptPending.exchange(false);
 }
 
 } // namespace komiwojazer

@@ -1,12 +1,16 @@
 #pragma once
 
 #include <atomic>
+#include <csignal>
 
 namespace komiwojazer {
 
 // While an object of this class lives, Ctrl-C (SIGINT) does not end the program but sets a flag
-// that long work polls; the previous handling is restored when the object goes. Outside such a
-// scope, at the menu prompt, Ctrl-C ends the program as usual.
+// that long work polls; the handler that the scope replaced comes back when it goes. Outside every
+// scope, at the menu's prompts, Ctrl-C ends the program as usual.
+//
+// The flag stays set until the interruption is taken, so a Ctrl-C that comes after a run's last
+// look at the flag (while its report is printed, say) ends the next run instead of being lost.
 class InterruptionScope {
 public:
     InterruptionScope();
@@ -14,11 +18,13 @@ public:
     InterruptionScope(const InterruptionScope&) = delete;
     InterruptionScope& operator=(const InterruptionScope&) = delete;
 
-    // Set by the signal handler; long work stops when it turns true.
-    [[nodiscard]] static const std::atomic<bool>* flag();
-    [[nodiscard]] static bool interrupted() { return flag()->load(); }
-    // Sets the flag as the signal would, for tests and for callers that cancel on their own.
-    static void request();
+    // Set by Ctrl-C; the flag that long work polls.
+    [[nodiscard]] static const std::atomic<bool>& flag();
+    // Whether a Ctrl-C is pending; clears it, so that one Ctrl-C ends one run.
+    [[nodiscard]] static bool take();
+
+private:
+    struct sigaction replaced {}; // the handling in force before this scope
 };
 
 } // namespace komiwojazer

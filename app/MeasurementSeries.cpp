@@ -2,10 +2,14 @@
 
 #include "app/Interruption.h"
 #include "app/Messages.h"
+#include "app/ResultsFile.h"
 
+#include <algorithm>
 #include <cmath>
-#include <fstream>
+#include <limits>
+#include <optional>
 #include <ostream>
+#include <string>
 
 namespace komiwojazer {
 namespace {
@@ -16,89 +20,111 @@ template <class T> struct PerStopTime {
     std::vector<T> with;
 };
 
-void writeResults(std::ostream& out, const MeasurementPlan& plan,
-                  const PerStopTime<std::int32_t>& averages) {
-    out << "czas - bez dywersyfikacji - z dywersyfikacja" << std::endl;
-    for (std::size_t i = 0; i < plan.measurementTimes.size(); ++i) {
-        out << plan.measurementTimes[i] << " [s]: " << averages.without[i] << ' '
-            << averages.with[i] << std::endl;
+// Every run of the plan, each announced before it starts; the summed lengths, or nothing when
+// the series was stopped (a line says why).
+std::optional<PerStopTime<double>> measure(std::ostream& out, const Graph& graph,
+                                           const MeasurementPlan& plan, const TabuRun& tabuRun,
+                                           const RunLimits& limits) {
+    const std::size_t timeCount = plan.measurementTimes.size();
+    PerStopTime<double> sums{std::vector<double>(timeCount, 0.0),
+                             std::vector<double>(timeCount, 0.0)};
+    const auto run = [&](int pass, std::int32_t stopTime, bool diversification, double& sum) {
+        out << "Pomiar " << stopTime << " [s] (" << pass << " z " << plan.repetitions
+            << (diversification ? " z dywersyfikacja)..." : " bez dywersyfikacji)...") << std::endl;
+        TabuParameters parameters;
+        parameters.diversification = diversification;
+        const TabuOutcome outcome =
+            tabuRun(graph, parameters, static_cast<std::uint32_t>(stopTime), limits);
+        // An interrupted series has no averages worth a file.
+        if (InterruptionScope::take()) {
+            printAlarm(out, interruptedText);
+            return false;
+        }
+        if (outcome.outOfMemory) {
+            printAlarm(out, outOfMemoryText);
+            return false;
+        }
+        sum += static_cast<double>(routeLength(graph, outcome.bestRoute));
+        return true;
+    };
+    for (int pass = 1; pass <= plan.repetitions; ++pass) {
+        for (std::size_t i = 0; i < timeCount; ++i) {
+            const std::int32_t stopTime = plan.measurementTimes[i];
+            if (!run(pass, stopTime, false, sums.without[i]) ||
+                !run(pass, stopTime, true, sums.with[i])) {
+                return std::nullopt;
+            }
+        }
     }
+    return sums;
+}
+
+PerStopTime<std::int32_t> averages(const PerStopTime<double>& sums, int repetitions) {
+    PerStopTime<std::int32_t> result;
+    for (std::size_t i = 0; i < sums.without.size(); ++i) {
+        result.without.push_back(averageLength(sums.without[i], repetitions));
+        result.with.push_back(averageLength(sums.with[i], repetitions));
+    }
+    return result;
+}
+
+// The results file's five lines; if the file cannot be written, they are shown instead, since the
+// series may have run for minutes.
+void writeOrShow(std::ostream& out, const MeasurementPlan& plan,
+                 const PerStopTime<std::int32_t>& averages) {
+    std::vector<std::string> lines{"czas - bez dywersyfikacji - z dywersyfikacja"};
+    for (std::size_t i = 0; i < plan.measurementTimes.size(); ++i) {
+        lines.push_back(std::to_string(plan.measurementTimes[i]) +
+                        " [s]: " + std::to_string(averages.without[i]) + ' ' +
+                        std::to_string(averages.with[i]));
+    }
+    std::string contents;
+    for (const std::string& line : lines) {
+        contents += line + '\n';
+    }
+    if (replaceFile(plan.resultsFile, contents)) {
+        printLine(out, "Gotowe!");
+        printLine(out);
+        return;
+    }
+    for (const std::string& line : lines) {
+        printLine(out, line);
+    }
+    printAlarm(out, "Blad zapisu pliku " + plan.resultsFile);
 }
 
 } // namespace
 
 std::int32_t averageLength(double sum, int repetitions) {
     // nearbyint rounds in the default mode, which sends halves to the even neighbour.
-    return static_cast<std::int32_t>(std::nearbyint(sum / repetitions));
+    const double average = std::nearbyint(sum / repetitions);
+    if (std::isnan(average)) {
+        return 0;
+    }
+    constexpr auto lowest = static_cast<double>(std::numeric_limits<std::int32_t>::min());
+    constexpr auto highest = static_cast<double>(std::numeric_limits<std::int32_t>::max());
+    return static_cast<std::int32_t>(std::clamp(average, lowest, highest));
 }
 
 void runMeasurementSeries(std::ostream& out, const Graph* graph, const MeasurementPlan& plan,
-                          const TabuStopFactory& stopFactory) {
+                          const TabuRun& tabuRun, const RunLimits& limits) {
     if (graph == nullptr) {
-        printRefusal(out, noInstanceMessage);
+        printAlarm(out, noInstanceText);
         return;
     }
-    const std::size_t timeCount = plan.measurementTimes.size();
-    PerStopTime<double> sums{std::vector<double>(timeCount, 0.0),
-                             std::vector<double>(timeCount, 0.0)};
-
+    const TabuParameters parameters;
     printLine(out, "Pomiary dla problemu komiwojazera, tabu search");
-    out << "Kadencja: " << driverTenure << std::endl;
-    out << "Kryterium dywersyfikacji: " << driverDiversificationCriterion << " iteracji"
+    out << "Kadencja: " << parameters.tenure << std::endl;
+    out << "Kryterium dywersyfikacji: " << parameters.diversificationCriterion << " iteracji"
         << std::endl;
-
-    const InterruptionScope interruption;
-    // One run, announced before it starts; false when the series cannot go on.
-    const auto measure = [&](int pass, std::int32_t stopTime, bool diversification, double& sum) {
-        out << "Pomiar " << stopTime << " [s] (" << pass << " z " << plan.repetitions
-            << (diversification ? " z dywersyfikacja)..." : " bez dywersyfikacji)...") << std::endl;
-        const TabuParameters parameters{driverTenure, diversification,
-                                        driverDiversificationCriterion};
-        const TabuOutcome outcome = runTabuSearch(
-            *graph, parameters, interruptible(stopFactory(static_cast<std::uint32_t>(stopTime))));
-        // An interrupted series has no averages worth a file.
-        if (InterruptionScope::interrupted()) {
-            printInterrupted(out);
-            return false;
-        }
-        if (outcome.outOfMemory) {
-            printRefusal(out, outOfMemoryMessage);
-            return false;
-        }
-        sum += static_cast<double>(routeLength(*graph, outcome.bestRoute));
-        return true;
-    };
-    for (int pass = 1; pass <= plan.repetitions; ++pass) {
-        for (std::size_t i = 0; i < timeCount; ++i) {
-            const std::int32_t stopTime = plan.measurementTimes[i];
-            if (!measure(pass, stopTime, false, sums.without[i]) ||
-                !measure(pass, stopTime, true, sums.with[i])) {
-                return;
-            }
-        }
-    }
-
-    printLine(out, "Opracowywanie wynikow...");
-    PerStopTime<std::int32_t> averages;
-    for (std::size_t i = 0; i < timeCount; ++i) {
-        averages.without.push_back(averageLength(sums.without[i], plan.repetitions));
-        averages.with.push_back(averageLength(sums.with[i], plan.repetitions));
-    }
-
-    printLine(out, "Zapis wynikow...");
-    std::ofstream file(plan.resultsFile, std::ios::out | std::ios::trunc);
-    if (file) {
-        writeResults(file, plan, averages);
-        file.close();
-    }
-    if (!file) {
-        // The series may have run for minutes: its results are shown rather than lost.
-        writeResults(out, plan, averages);
-        printRefusal(out, std::string(alarm) + "Blad zapisu pliku " + plan.resultsFile + " +++");
+    const std::optional<PerStopTime<double>> sums = measure(out, *graph, plan, tabuRun, limits);
+    if (!sums) {
         return;
     }
-    printLine(out, "Gotowe!");
-    printLine(out);
+    printLine(out, "Opracowywanie wynikow...");
+    const PerStopTime<std::int32_t> results = averages(*sums, plan.repetitions);
+    printLine(out, "Zapis wynikow...");
+    writeOrShow(out, plan, results);
 }
 
 } // namespace komiwojazer

@@ -2,6 +2,7 @@
 
 #include "app/SolverRuns.h"
 #include "graph/Graph.h"
+#include "graph/RunLimits.h"
 
 #include <cstdint>
 #include <iosfwd>
@@ -17,11 +18,12 @@ struct MeasurementPlan {
     std::string resultsFile = "wyniki-komiwojazer-ts.txt";    // written once, at the end
 };
 
-// The average of a series' lengths as the results file shows it: halves go to the even neighbour.
+// The average of repetitions lengths that add up to sum, as the results file shows it: rounded to
+// the nearest whole number, halves to the even neighbour, and held in 32 bits, which saturate.
 std::int32_t averageLength(double sum, int repetitions);
 
 // Menu choice 7: runs the series on graph (which may be null) and writes the averaged lengths.
 void runMeasurementSeries(std::ostream& out, const Graph* graph, const MeasurementPlan& plan,
-                          const TabuStopFactory& stopFactory);
+                          const TabuRun& tabuRun, const RunLimits& limits);
 
 } // namespace komiwojazer

@@ -1,7 +1,9 @@
 #include "app/MenuLoop.h"
 
 #include "app/ConsoleInput.h"
+#include "app/Interruption.h"
 #include "app/Messages.h"
+#include "app/SystemMemory.h"
 #include "app/TabuSettings.h"
 #include "graph/ArrayGraph.h"
 #include "io/TsplibReader.h"
@@ -11,6 +13,7 @@
 #include <istream>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -55,7 +58,7 @@ public:
     Menu(std::istream& in, std::ostream& out, const MenuOptions& options)
         : in(in), out(out), options(options) {}
 
-    int run();
+    void run();
 
 private:
     // What a choice leaves behind: go on, or end the program.
@@ -67,9 +70,13 @@ private:
     void toggleDiversification();
     Next setStopTime();
     Next load(TsplibFormat format);
+    // What one run may take: decided afresh for every run, since memory comes and goes.
+    [[nodiscard]] std::uint64_t memoryBudget() const;
+    // The limits of a run that Ctrl-C may end, within a live InterruptionScope.
+    [[nodiscard]] RunLimits interruptibleLimits(std::uint64_t memoryBudgetBytes) const;
     // A prompt that gets no answer ends the run as choice 0 does, after ending the prompt's line.
     Next inputEnded();
-    int shutDown();
+    void shutDown();
 
     std::istream& in;
     std::ostream& out;
@@ -79,7 +86,7 @@ private:
     std::unique_ptr<Graph> currentGraph; // the one instance, null until one is made
 };
 
-int Menu::run() {
+void Menu::run() {
     for (const std::string_view line : banner) {
         printLine(out, line);
     }
@@ -94,12 +101,18 @@ int Menu::run() {
             inputEnded();
             break;
         }
+        // Ctrl-C ends a solver run or a series and returns to the menu. The handler is in place
+        // before the choice's newline, so whoever sees that newline may press Ctrl-C.
+        std::optional<InterruptionScope> interruption;
+        if (*choice == '5' || *choice == '6' || *choice == '7') {
+            interruption.emplace();
+        }
         printLine(out);
         if (perform(*choice) == Next::End) {
             break;
         }
     }
-    return shutDown();
+    shutDown();
 }
 
 Menu::Next Menu::perform(char choice) {
@@ -115,13 +128,18 @@ Menu::Next Menu::perform(char choice) {
     case '4':
         return setStopTime();
     case '5':
-        runTabuChoice(out, currentGraph.get(), settings, stopwatch, options.tabuStop);
+        runTabuChoice(out, currentGraph.get(), settings, stopwatch, options.tabuRun,
+                      interruptibleLimits(memoryBudget()));
         return Next::Menu;
     case '6':
-        runBranchAndBoundChoice(out, currentGraph.get(), stopwatch, options.branchAndBound);
+        // Half of what is free: the search's queue grows until it stops, and the machine must
+        // keep room for everything else.
+        runBranchAndBoundChoice(out, currentGraph.get(), stopwatch,
+                                interruptibleLimits(memoryBudget() / 2));
         return Next::Menu;
     case '7':
-        runMeasurementSeries(out, currentGraph.get(), options.measurements, options.tabuStop);
+        runMeasurementSeries(out, currentGraph.get(), options.measurements, options.tabuRun,
+                             interruptibleLimits(memoryBudget()));
         return Next::Menu;
     case '8':
         return load(TsplibFormat::FullMatrix);
@@ -143,13 +161,14 @@ Menu::Next Menu::generate() {
     }
     printLine(out);
     if (*count < 0) {
-        printRefusal(out, "+++ MELON MELON MELON +++ Nieprawidlowa liczba miast +++");
+        printAlarm(out, "Nieprawidlowa liczba miast");
         return Next::Menu;
     }
     // The new graph is made before the old one goes, so that a refusal loses nothing.
-    std::unique_ptr<ArrayGraph> graph = ArrayGraph::tryCreate(static_cast<std::uint64_t>(*count));
+    std::unique_ptr<ArrayGraph> graph =
+        ArrayGraph::tryCreate(static_cast<std::uint64_t>(*count), memoryBudget());
     if (!graph) {
-        printRefusal(out, outOfMemoryMessage);
+        printAlarm(out, outOfMemoryText);
         return Next::Menu;
     }
     graph->randomGenerateFullGraph(randomMaxWeight);
@@ -190,39 +209,64 @@ Menu::Next Menu::setStopTime() {
 
 Menu::Next Menu::load(TsplibFormat format) {
     out << "Podaj nazwe pliku: " << std::flush;
-    const std::optional<std::string> fileName = readWord(in);
+    const std::uint64_t budget = memoryBudget();
+    // A name may take a quarter of what is free: reading it may hold two copies while it grows.
+    const std::optional<Word> fileName = readWord(in, budget / 4);
     if (!fileName) {
         return inputEnded();
     }
-    TsplibLoad load = readTsplibFile(*fileName, format);
-    const std::string failure = std::string(alarm);
+    if (fileName->tooLong) {
+        printAlarm(out, outOfMemoryText);
+        return Next::Menu;
+    }
+    const std::string& name = fileName->text;
+    TsplibLoad load;
+    {
+        const InterruptionScope interruption;
+        load = readTsplibFile(name, format, interruptibleLimits(budget));
+    }
     switch (load.status) {
     case TsplibLoad::Status::Loaded:
         currentGraph = std::move(load.graph);
         out << "Wczytano - liczba wierzcholkow: " << load.dimension << std::endl;
         printLine(out);
         break;
-    case TsplibLoad::Status::MissingFile:
-        printRefusal(out, failure + "Brak pliku " + *fileName + " +++");
+    case TsplibLoad::Status::MissingFile: {
+        // A name with a NUL byte names no file; the line shows it without the NUL.
+        std::string shown = name;
+        std::erase(shown, '\0');
+        printAlarm(out, "Brak pliku " + shown);
         break;
+    }
     case TsplibLoad::Status::UnsupportedFormat:
-        printRefusal(out, failure + "Nieobslugiwany format " + load.detail + " +++");
+        printAlarm(out, "Nieobslugiwany format " + load.detail);
         break;
     case TsplibLoad::Status::MissingKeyword:
-        printRefusal(out,
-                     failure + "Brak klucza " + load.detail + " w pliku " + *fileName + " +++");
+        printAlarm(out, "Brak klucza " + load.detail + " w pliku " + name);
         break;
     case TsplibLoad::Status::Incomplete:
-        printRefusal(out, failure + "Niekompletny plik " + *fileName + " +++");
+        printAlarm(out, "Niekompletny plik " + name);
         break;
     case TsplibLoad::Status::InvalidDimension:
-        printRefusal(out, failure + "Nieprawidlowy wymiar " + load.detail + " +++");
+        printAlarm(out, "Nieprawidlowy wymiar " + load.detail);
         break;
     case TsplibLoad::Status::OutOfMemory:
-        printRefusal(out, outOfMemoryMessage);
+        printAlarm(out, outOfMemoryText);
+        break;
+    case TsplibLoad::Status::Interrupted:
+        static_cast<void>(InterruptionScope::take());
+        printAlarm(out, interruptedText);
         break;
     }
     return Next::Menu;
+}
+
+std::uint64_t Menu::memoryBudget() const {
+    return std::min(availableMemoryBytes(), options.memoryCapBytes);
+}
+
+RunLimits Menu::interruptibleLimits(std::uint64_t memoryBudgetBytes) const {
+    return {memoryBudgetBytes, &InterruptionScope::flag()};
 }
 
 Menu::Next Menu::inputEnded() {
@@ -230,21 +274,25 @@ Menu::Next Menu::inputEnded() {
     return Next::End;
 }
 
-int Menu::shutDown() {
+void Menu::shutDown() {
     currentGraph.reset();
     printLine(out, "Konczenie...");
     for (const std::string_view line : farewell) {
         printLine(out, line);
     }
     printLine(out);
-    return 0;
 }
 
 } // namespace
 
-int runMenu(std::istream& in, std::ostream& out, const MenuOptions& options) {
+int runMenu(std::istream& in, std::ostream& out, std::ostream& err, const MenuOptions& options) {
     Menu menu(in, out, options);
-    return menu.run();
+    menu.run();
+    if (!out.flush()) {
+        err << alarmLine("Blad zapisu wyjscia programu, wyjscie utracone") << std::endl;
+        return 1;
+    }
+    return 0;
 }
 
 } // namespace komiwojazer

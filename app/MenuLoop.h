@@ -2,21 +2,24 @@
 
 #include "app/MeasurementSeries.h"
 #include "app/SolverRuns.h"
-#include "solvers/BranchAndBound.h"
+#include "graph/TableBytes.h"
 
+#include <cstdint>
 #include <iosfwd>
 
 namespace komiwojazer {
 
 // What a test or a fuzzing build may change about the loop; the defaults are the program's.
 struct MenuOptions {
-    TabuStopFactory tabuStop = processTimeStop(); // when each tabu run stops
-    MeasurementPlan measurements;                 // the series of choice 7
-    BranchAndBoundOptions branchAndBound;         // memory budget of choice 6
+    TabuRun tabuRun = timedTabuRun;                // how choices 5 and 7 run the search
+    MeasurementPlan measurements;                  // the series of choice 7
+    std::uint64_t memoryCapBytes = saturatedBytes; // the most a run may take, whatever is free
 };
 
-// Runs the interactive menu on the given streams until the user ends it or the input ends;
-// returns the process exit status.
-int runMenu(std::istream& in, std::ostream& out, const MenuOptions& options = {});
+// Runs the interactive menu on the given streams until the user ends it or the input ends, and
+// returns the process exit status: 0, or 1 when the output could not be written, which is then
+// said in one line on err.
+int runMenu(std::istream& in, std::ostream& out, std::ostream& err,
+            const MenuOptions& options = {});
 
 } // namespace komiwojazer

@@ -1,26 +1,34 @@
 #pragma once
 
 #include <ostream>
+#include <string>
 #include <string_view>
 
 namespace komiwojazer {
 
-// Every failure line the user can cause starts with this.
-inline constexpr std::string_view alarm = "+++ MELON MELON MELON +++ ";
+// A failure line that the user can cause: the alarm, the text, and the closing marks.
+inline std::string alarmLine(std::string_view text) {
+    return "+++ MELON MELON MELON +++ " + std::string(text) + " +++";
+}
 
-inline constexpr std::string_view noInstanceMessage =
-    "+++ MELON MELON MELON +++ Brak zaladowanych danych +++";
-inline constexpr std::string_view outOfMemoryMessage = "+++ MELON MELON MELON +++ Brak pamieci +++";
+inline constexpr std::string_view noInstanceText = "Brak zaladowanych danych";
+inline constexpr std::string_view outOfMemoryText = "Brak pamieci";
+inline constexpr std::string_view interruptedText = "Przerwano";
 
 // Prints a whole line and flushes it, so that the user sees it before any long work starts.
 inline void printLine(std::ostream& out, std::string_view text = {}) {
     out << text << std::endl;
 }
 
-// A failure line followed by the empty line that closes the choice.
+// A line followed by the empty line that closes the choice.
 inline void printRefusal(std::ostream& out, std::string_view text) {
     printLine(out, text);
     printLine(out);
+}
+
+// An alarm line followed by the empty line that closes the choice.
+inline void printAlarm(std::ostream& out, std::string_view text) {
+    printRefusal(out, alarmLine(text));
 }
 
 } // namespace komiwojazer

@@ -2,24 +2,15 @@
 
 #include "app/Interruption.h"
 #include "app/Messages.h"
+#include "solvers/BranchAndBound.h"
 
 #include <ostream>
 
 namespace komiwojazer {
 
-TabuStopFactory processTimeStop() {
-    return [](std::uint32_t stopTime) { return processTimeLimit(stopTime); };
-}
-
-TabuControl interruptible(TabuControl control) {
-    control.stop = [stop = std::move(control.stop)](std::uint64_t iterations) {
-        return InterruptionScope::interrupted() || stop(iterations);
-    };
-    return control;
-}
-
-void printInterrupted(std::ostream& out) {
-    printRefusal(out, "+++ MELON MELON MELON +++ Przerwano +++");
+TabuOutcome timedTabuRun(const Graph& graph, const TabuParameters& parameters,
+                         std::uint32_t stopTime, const RunLimits& limits) {
+    return runTabuSearch(graph, parameters, processTimeLimit(stopTime), limits);
 }
 
 void displayRoute(std::ostream& out, const Graph& graph, const Route& route, double seconds) {
@@ -39,40 +30,39 @@ void displayRoute(std::ostream& out, const Graph& graph, const Route& route, dou
 }
 
 void runTabuChoice(std::ostream& out, const Graph* graph, const TabuSettings& settings,
-                   Stopwatch& stopwatch, const TabuStopFactory& stopFactory) {
+                   Stopwatch& stopwatch, const TabuRun& tabuRun, const RunLimits& limits) {
     if (graph == nullptr) {
-        printRefusal(out, noInstanceMessage);
+        printAlarm(out, noInstanceText);
         return;
     }
     // A negative stop time would read as about 136 years of processor time.
     if (settings.tabuStopTime <= 0) {
-        printRefusal(out, "+++ MELON MELON MELON +++ Blad: Brak Sera! +++ !!!!! +++");
+        printAlarm(out, "Blad: Brak Sera! +++ !!!!!");
         return;
     }
-    out << "Kadencja: " << driverTenure << std::endl;
+    TabuParameters parameters;
+    parameters.diversification = settings.tabuDiversification;
+    out << "Kadencja: " << parameters.tenure << std::endl;
     out << "Czas zatrzymania algorytmu [s]: " << settings.tabuStopTime << std::endl;
-    if (settings.tabuDiversification) {
-        out << "Dywersyfikacja wlaczona, kryterium: " << driverDiversificationCriterion
+    if (parameters.diversification) {
+        out << "Dywersyfikacja wlaczona, kryterium: " << parameters.diversificationCriterion
             << " iteracji" << std::endl;
     } else {
         printLine(out, "Dywersyfikacja wylaczona");
     }
     printLine(out);
 
-    const TabuParameters parameters{driverTenure, settings.tabuDiversification,
-                                    driverDiversificationCriterion};
-    const InterruptionScope interruption;
-    const TabuControl control =
-        interruptible(stopFactory(static_cast<std::uint32_t>(settings.tabuStopTime)));
     stopwatch.start();
-    const TabuOutcome outcome = runTabuSearch(*graph, parameters, control);
+    const TabuOutcome outcome =
+        tabuRun(*graph, parameters, static_cast<std::uint32_t>(settings.tabuStopTime), limits);
     stopwatch.stop();
     if (outcome.outOfMemory) {
-        printRefusal(out, outOfMemoryMessage);
+        printAlarm(out, outOfMemoryText);
         return;
     }
-    if (InterruptionScope::interrupted()) {
-        printInterrupted(out);
+    // An interrupted search still has its best route so far to show.
+    if (InterruptionScope::take()) {
+        printAlarm(out, interruptedText);
         if (outcome.bestRoute.empty()) {
             return;
         }
@@ -81,23 +71,21 @@ void runTabuChoice(std::ostream& out, const Graph* graph, const TabuSettings& se
 }
 
 void runBranchAndBoundChoice(std::ostream& out, const Graph* graph, Stopwatch& stopwatch,
-                             const BranchAndBoundOptions& options) {
+                             const RunLimits& limits) {
     if (graph == nullptr) {
-        printRefusal(out, noInstanceMessage);
+        printAlarm(out, noInstanceText);
         return;
     }
-    const InterruptionScope interruption;
-    BranchAndBoundOptions interruptibleOptions = options;
-    interruptibleOptions.cancel = InterruptionScope::flag();
     stopwatch.start();
-    const BranchAndBoundOutcome outcome = runBranchAndBound(*graph, interruptibleOptions);
+    const BranchAndBoundOutcome outcome = runBranchAndBound(*graph, limits);
     stopwatch.stop();
     switch (outcome.status) {
     case BranchAndBoundOutcome::Status::OutOfMemory:
-        printRefusal(out, outOfMemoryMessage);
+        printAlarm(out, outOfMemoryText);
         return;
     case BranchAndBoundOutcome::Status::Cancelled:
-        printInterrupted(out);
+        static_cast<void>(InterruptionScope::take());
+        printAlarm(out, interruptedText);
         return;
     case BranchAndBoundOutcome::Status::Solved:
         break;

@@ -3,5 +3,5 @@
 #include <iostream>
 
 int main() {
-    return komiwojazer::runMenu(std::cin, std::cout);
+    return komiwojazer::runMenu(std::cin, std::cout, std::cerr);
 }

@@ -8,14 +8,15 @@
 // INSTANCE is a TSPLIB file (.atsp: full matrix, otherwise 2-D Euclidean) or rand:N:SEED, the
 // program's random fill seeded with SEED instead of the wall clock.
 
-#include "bench/plain/PlainBranchAndBound.h"
-#include "bench/plain/PlainBruteForce.h"
-#include "bench/plain/PlainTabuSearch.h"
+#include "app/SystemMemory.h"
 #include "graph/ArrayGraph.h"
 #include "io/TsplibReader.h"
 #include "solvers/BranchAndBound.h"
 #include "solvers/BruteForce.h"
 #include "solvers/TabuSearch.h"
+#include "tests/oracles/PlainBranchAndBound.h"
+#include "tests/oracles/PlainBruteForce.h"
+#include "tests/oracles/PlainTabuSearch.h"
 
 #include <ctime>
 #include <iostream>
@@ -105,7 +106,8 @@ int main(int argc, char** argv) {
 
     if (command == "tabu" && positional.size() == 3) {
         const std::uint64_t iterations = std::stoull(positional[2]);
-        const TabuParameters parameters{40, diversification, 1000};
+        TabuParameters parameters;
+        parameters.diversification = diversification;
         const TabuControl control = iterationLimit(iterations, seed);
         const double started = processSeconds();
         const TabuOutcome outcome = plain ? plain::plainTabuSearch(*graph, parameters, control)
@@ -121,8 +123,10 @@ int main(int argc, char** argv) {
     }
     if (command == "bb" && positional.size() == 2) {
         const double started = processSeconds();
+        // The budget that choice 6 gives the search.
+        const RunLimits limits{availableMemoryBytes() / 2, nullptr};
         const BranchAndBoundOutcome outcome =
-            plain ? plain::plainBranchAndBound(*graph) : runBranchAndBound(*graph);
+            plain ? plain::plainBranchAndBound(*graph) : runBranchAndBound(*graph, limits);
         const double seconds = processSeconds() - started;
         if (outcome.status == BranchAndBoundOutcome::Status::OutOfMemory) {
             std::cout << "status=out_of_memory\n";

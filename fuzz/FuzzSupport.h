@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/MenuLoop.h"
-#include "graph/MemoryBudget.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -18,12 +17,14 @@ inline std::string scratchPath(const std::string& name) {
 }
 
 // Menu options that keep every choice short: a few tabu iterations, a small memory budget for
-// instances and the search queue, a one-run measurement series writing into the temp directory.
+// instances and searches, a one-run measurement series writing into the temp directory.
 inline MenuOptions boundedOptions() {
-    capMemoryBudget(std::uint64_t{256} << 10);
     MenuOptions options;
-    options.tabuStop = [](std::uint32_t) { return iterationLimit(20, 1); };
-    options.branchAndBound.memoryBudgetBytes = std::uint64_t{64} << 10;
+    options.tabuRun = [](const Graph& graph, const TabuParameters& parameters, std::uint32_t,
+                         const RunLimits& limits) {
+        return runTabuSearch(graph, parameters, iterationLimit(20, 1), limits);
+    };
+    options.memoryCapBytes = std::uint64_t{256} << 10;
     options.measurements.measurementTimes = {1};
     options.measurements.repetitions = 1;
     options.measurements.resultsFile = scratchPath("results.txt");

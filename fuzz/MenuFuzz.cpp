@@ -9,6 +9,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const MenuOptions options = fuzzing::boundedOptions();
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     std::ostringstream out;
-    runMenu(in, out, options);
+    runMenu(in, out, out, options);
     return 0;
 }

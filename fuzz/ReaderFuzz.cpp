@@ -15,6 +15,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::istringstream in("8 " + path + " 2 9 " + path + " 2 0");
     std::ostringstream out;
-    runMenu(in, out, options);
+    runMenu(in, out, out, options);
     return 0;
 }

@@ -1,6 +1,6 @@
 #include "graph/ArrayGraph.h"
 
-#include "graph/MemoryBudget.h"
+#include "graph/TableBytes.h"
 
 #include <algorithm>
 #include <limits>
@@ -46,12 +46,11 @@ void ArrayGraph::displayGraph(std::ostream& out) const {
 }
 
 std::uint64_t ArrayGraph::bytesFor(std::uint64_t n) {
-    return n * n * sizeof(std::uint32_t) + n * sizeof(std::uint32_t*);
+    return addBytes(tableBytes(n, sizeof(std::uint32_t)), multiplyBytes(n, sizeof(std::uint32_t*)));
 }
 
-std::unique_ptr<ArrayGraph> ArrayGraph::tryCreate(std::uint64_t n) {
-    // The first test keeps bytesFor from overflowing.
-    if (n > std::numeric_limits<std::uint32_t>::max() || bytesFor(n) > availableMemoryBytes()) {
+std::unique_ptr<ArrayGraph> ArrayGraph::tryCreate(std::uint64_t n, std::uint64_t budgetBytes) {
+    if (n > std::numeric_limits<std::uint32_t>::max() || bytesFor(n) > budgetBytes) {
         return nullptr;
     }
     try {

@@ -20,10 +20,10 @@ public:
     }
     void displayGraph(std::ostream& out) const override;
 
-    // A new graph of n vertices, or null when its matrix would not fit in the memory that the
-    // process can still take; never throws and never drives the machine out of memory.
-    static std::unique_ptr<ArrayGraph> tryCreate(std::uint64_t n);
-    // The bytes that a graph of n vertices allocates.
+    // A new graph of n vertices, or null when it would take more than budgetBytes or its
+    // allocation fails; never throws.
+    static std::unique_ptr<ArrayGraph> tryCreate(std::uint64_t n, std::uint64_t budgetBytes);
+    // The bytes that a graph of n vertices allocates; saturates instead of wrapping.
     static std::uint64_t bytesFor(std::uint64_t n);
 
 private:

@@ -279,7 +279,8 @@ TsplibLoad failure(Status status, std::string detail = {}) {
 
 } // namespace
 
-TsplibLoad readTsplibFile(const std::string& fileName, TsplibFormat format) {
+TsplibLoad readTsplibFile(const std::string& fileName, TsplibFormat format,
+                          const RunLimits& limits) {
     const Layout& layout = format == TsplibFormat::FullMatrix ? fullMatrixLayout : euclideanLayout;
     const InputFile file(fileName);
     if (!file.isOpen()) {
@@ -318,7 +319,7 @@ TsplibLoad readTsplibFile(const std::string& fileName, TsplibFormat format) {
         return failure(Status::OutOfMemory);
     }
     std::unique_ptr<ArrayGraph> graph =
-        ArrayGraph::tryCreate(static_cast<std::uint64_t>(dimension));
+        ArrayGraph::tryCreate(static_cast<std::uint64_t>(dimension), limits.memoryBudgetBytes);
     if (!graph) {
         return failure(Status::OutOfMemory);
     }

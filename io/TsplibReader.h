@@ -1,6 +1,7 @@
 #pragma once
 
 #include "graph/ArrayGraph.h"
+#include "graph/RunLimits.h"
 
 #include <cstdint>
 #include <memory>
@@ -22,7 +23,8 @@ struct TsplibLoad {
         MissingKeyword,    // detail: the keyword that the file ends before
         Incomplete,        // the file ends inside its data section (or before a keyword's value)
         InvalidDimension,  // detail: the dimension token, which is negative
-        OutOfMemory,       // the matrix of the stated dimension does not fit in memory
+        OutOfMemory,       // the instance does not fit the memory budget
+        Interrupted,       // the load was cancelled
     };
     Status status = Status::Loaded;
     std::unique_ptr<ArrayGraph> graph; // the new instance, only when Loaded
@@ -30,8 +32,10 @@ struct TsplibLoad {
     std::string detail;                // see Status
 };
 
-// Reads a whole instance file; a graph is returned only when every part of it could be read, so
-// a caller never has to give up what it holds for a file that turns out to be broken.
-TsplibLoad readTsplibFile(const std::string& fileName, TsplibFormat format);
+// Reads a whole instance file within the limits; a graph is returned only when every part of it
+// could be read, so a caller never has to give up what it holds for a file that turns out to be
+// broken.
+TsplibLoad readTsplibFile(const std::string& fileName, TsplibFormat format,
+                          const RunLimits& limits = {});
 
 } // namespace komiwojazer

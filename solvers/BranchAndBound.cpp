@@ -1,13 +1,13 @@
 #include "solvers/BranchAndBound.h"
 
-#include "graph/MemoryBudget.h"
 #include "solvers/NodeQueue.h"
+#include "solvers/WeightMatrix.h"
 
 #include <algorithm>
-#include <atomic>
 #include <bit>
 #include <memory>
 #include <new>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -73,38 +73,27 @@ private:
 // one that recomputing the bound in full gives. Vertex is the type a route row stores.
 template <typename Vertex> class BestFirstSearch {
 public:
-    BestFirstSearch(const Graph& graph, std::uint64_t budgetBytes)
-        : n(graph.getVertexNumber()), weights(std::size_t{n} * n), budget(budgetBytes),
-          routes(budget, n), queue(budget), onRoute(std::max(n, 1u), 0), first(n), second(n),
-          firstTarget(n), correction(n, 0) {
-        std::vector<Edge> row;
-        sortedRows.reserve(std::size_t{n} * (n > 0 ? n - 1 : 0));
-        for (std::uint32_t i = 0; i < n; ++i) {
-            row.clear();
-            for (std::uint32_t j = 0; j < n; ++j) {
-                if (i != j) {
-                    const std::uint32_t w = graph.getWeight(i, j);
-                    weights[std::size_t{i} * n + j] = w;
-                    row.push_back({w, j});
-                }
-            }
-            std::sort(row.begin(), row.end(), [](const Edge& a, const Edge& b) {
-                return a.weight != b.weight ? a.weight < b.weight : a.target < b.target;
-            });
-            sortedRows.insert(sortedRows.end(), row.begin(), row.end());
-        }
+    BestFirstSearch(const WeightMatrix& weights, std::uint64_t budgetBytes)
+        : n(weights.getVertexNumber()), weights(weights), budget(budgetBytes), routes(budget, n),
+          queue(budget), onRoute(std::max(n, 1u), 0), first(n), second(n), firstTarget(n),
+          correction(n, 0) {
         route.reserve(std::size_t{n} + 1);
         bestRoute.reserve(std::size_t{n} + 1);
         unvisited.reserve(n);
     }
 
-    // Searches until the queue empties, the stop test holds, the budget or the memory runs out,
-    // or cancel is set; the outcome's counts and status tell which.
-    void run(BranchAndBoundOutcome& outcome, const std::atomic<bool>* cancel) {
-        try {
-            search(outcome, cancel);
-        } catch (const std::bad_alloc&) {
+    // The bytes of the sorted rows of an n-vertex graph.
+    static std::uint64_t sortedRowBytes(std::uint64_t n) { return tableBytes(n, sizeof(Edge)); }
+
+    // Searches until the queue empties, the stop test holds, the budget runs out or the run is
+    // cancelled; the outcome's counts and status tell which.
+    void run(BranchAndBoundOutcome& outcome, const RunLimits& limits) {
+        if (!budget.take(sortedRowBytes(n))) {
             outcome.status = BranchAndBoundOutcome::Status::OutOfMemory;
+        } else if (!sortRows(limits)) {
+            outcome.status = BranchAndBoundOutcome::Status::Cancelled;
+        } else {
+            search(outcome, limits);
         }
     }
 
@@ -118,13 +107,34 @@ private:
         std::uint32_t target; // vertex it leads to
     };
 
-    void search(BranchAndBoundOutcome& outcome, const std::atomic<bool>* cancel) {
+    // Each vertex's outgoing edges, lightest first, the lower target first among equal weights.
+    bool sortRows(const RunLimits& limits) {
+        sortedRows.reserve(std::size_t{n} * (n > 0 ? n - 1 : 0));
+        for (std::uint32_t i = 0; i < n; ++i) {
+            if (limits.cancelled()) {
+                return false;
+            }
+            const auto rowStart = static_cast<std::ptrdiff_t>(sortedRows.size());
+            for (std::uint32_t j = 0; j < n; ++j) {
+                if (i != j) {
+                    sortedRows.push_back({weights(i, j), j});
+                }
+            }
+            std::sort(sortedRows.begin() + rowStart, sortedRows.end(),
+                      [](const Edge& a, const Edge& b) {
+                          return a.weight != b.weight ? a.weight < b.weight : a.target < b.target;
+                      });
+        }
+        return true;
+    }
+
+    void search(BranchAndBoundOutcome& outcome, const RunLimits& limits) {
         if (!push(outcome, {0, noParent, 0})) {
             outcome.status = BranchAndBoundOutcome::Status::OutOfMemory;
             return;
         }
         while (!queue.empty()) {
-            if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
+            if (limits.cancelled()) {
                 outcome.status = BranchAndBoundOutcome::Status::Cancelled;
                 return;
             }
@@ -139,10 +149,6 @@ private:
                 return;
             }
         }
-    }
-
-    [[nodiscard]] std::uint32_t weight(std::uint32_t i, std::uint32_t j) const {
-        return weights[std::size_t{i} * n + j];
     }
 
     // Queues a node; false when it does not fit the budget.
@@ -170,7 +176,7 @@ private:
         onRoute[route[0]] = 1;
         for (std::size_t t = 1; t < route.size(); ++t) {
             onRoute[route[t]] = 1;
-            cost += weight(route[t - 1], route[t]);
+            cost += weights(route[t - 1], route[t]);
         }
         return cost;
     }
@@ -198,7 +204,7 @@ private:
 
     // The only child completes the route: it competes for the best, and is never queued.
     void closeRoute(std::uint32_t cost, std::uint32_t last) {
-        const std::uint32_t length = cost + weight(route.back(), last) + weight(last, 0);
+        const std::uint32_t length = cost + weights(route.back(), last) + weights(last, 0);
         if (bestLength == noValue || length < bestLength) {
             bestLength = length;
             bestRoute = route;
@@ -227,7 +233,7 @@ private:
             // k may not go back to 0 while other vertices are left.
             const std::uint32_t leaveK = firstTarget[k] != 0 ? first[k] : second[k];
             const std::uint32_t key =
-                cost + weight(end, k) + leaveK + (firstSum - first[k]) + correction[k];
+                cost + weights(end, k) + leaveK + (firstSum - first[k]) + correction[k];
             if (bestLength != noValue && key >= bestLength) {
                 continue;
             }
@@ -265,12 +271,12 @@ private:
         second[i] = edge->weight;
     }
 
-    std::uint32_t n;                    // vertex count
-    std::vector<std::uint32_t> weights; // dense copy of the graph, row by row
-    std::vector<Edge> sortedRows;       // each vertex's n-1 outgoing edges, lightest first
-    StorageBudget budget;               // shared by the route rows and the queue
-    RouteStore<Vertex> routes;          // routes of the nodes whose children are queued
-    NodeQueue queue;                    // open nodes by key
+    std::uint32_t n;              // vertex count
+    const WeightMatrix& weights;  // the graph's weights
+    std::vector<Edge> sortedRows; // each vertex's n-1 outgoing edges, lightest first
+    StorageBudget budget;         // shared by the route rows and the queue
+    RouteStore<Vertex> routes;    // routes of the nodes whose children are queued
+    NodeQueue queue;              // open nodes by key
 
     std::uint32_t bestLength = noValue; // length of bestRoute; noValue while there is none
     Route bestRoute;                    // shortest complete route so far
@@ -286,38 +292,41 @@ private:
 };
 
 template <typename Vertex>
-BranchAndBoundOutcome solve(const Graph& graph, std::uint64_t budgetBytes,
-                            const std::atomic<bool>* cancel) {
+BranchAndBoundOutcome solve(const WeightMatrix& weights, std::uint64_t budgetBytes,
+                            const RunLimits& limits) {
     BranchAndBoundOutcome outcome;
-    try {
-        BestFirstSearch<Vertex> search(graph, budgetBytes);
-        search.run(outcome, cancel);
-        outcome.route = search.takeRoute();
-    } catch (const std::bad_alloc&) {
-        outcome.status = BranchAndBoundOutcome::Status::OutOfMemory;
-    }
+    BestFirstSearch<Vertex> search(weights, budgetBytes);
+    search.run(outcome, limits);
+    outcome.route = search.takeRoute();
     return outcome;
 }
 
 } // namespace
 
-BranchAndBoundOutcome runBranchAndBound(const Graph& graph, const BranchAndBoundOptions& options) {
-    const std::uint64_t available = availableMemoryBytes();
+BranchAndBoundOutcome runBranchAndBound(const Graph& graph, const RunLimits& limits) {
     const std::uint64_t n = graph.getVertexNumber();
-    // The dense weights and the sorted rows are allocated whole, before the budget counts.
-    if (n * n * (sizeof(std::uint32_t) + 2 * sizeof(std::uint32_t)) > available) {
-        BranchAndBoundOutcome outcome;
+    BranchAndBoundOutcome outcome;
+    if (WeightMatrix::bytesFor(n) > limits.memoryBudgetBytes) {
         outcome.status = BranchAndBoundOutcome::Status::OutOfMemory;
         return outcome;
     }
-    const std::uint64_t budgetBytes =
-        options.memoryBudgetBytes != 0 ? options.memoryBudgetBytes : available / 2;
-    // One byte per vertex keeps the rows of stored routes small on every instance that the
-    // search can finish.
-    if (n <= 256) {
-        return solve<std::uint8_t>(graph, budgetBytes, options.cancel);
+    const std::uint64_t budgetBytes = limits.memoryBudgetBytes - WeightMatrix::bytesFor(n);
+    try {
+        const std::optional<WeightMatrix> weights = WeightMatrix::copyOf(graph, limits);
+        if (!weights) {
+            outcome.status = BranchAndBoundOutcome::Status::Cancelled;
+        } else if (n <= 256) {
+            // One byte per vertex keeps the rows of stored routes small on every instance that
+            // the search can finish.
+            outcome = solve<std::uint8_t>(*weights, budgetBytes, limits);
+        } else {
+            outcome = solve<std::uint32_t>(*weights, budgetBytes, limits);
+        }
+    } catch (const std::bad_alloc&) {
+        outcome = {};
+        outcome.status = BranchAndBoundOutcome::Status::OutOfMemory;
     }
-    return solve<std::uint32_t>(graph, budgetBytes, options.cancel);
+    return outcome;
 }
 
 Route branchAndBound(const Graph& graph) {

@@ -1,19 +1,12 @@
 #pragma once
 
 #include "graph/Graph.h"
+#include "graph/RunLimits.h"
 #include "solvers/Route.h"
 
-#include <atomic>
 #include <cstdint>
 
 namespace komiwojazer {
-
-struct BranchAndBoundOptions {
-    // Bytes the open nodes may take; 0 means half of the memory available when the run starts.
-    std::uint64_t memoryBudgetBytes = 0;
-    // When it becomes true the search stops at its next node.
-    const std::atomic<bool>* cancel = nullptr;
-};
 
 struct BranchAndBoundOutcome {
     enum class Status { Solved, OutOfMemory, Cancelled };
@@ -24,8 +17,9 @@ struct BranchAndBoundOutcome {
     std::uint64_t maxQueue = 0;   // most nodes queued at once
 };
 
-BranchAndBoundOutcome runBranchAndBound(const Graph& graph,
-                                        const BranchAndBoundOptions& options = {});
+// The search within the limits: its tables and the stores of open nodes are all charged to the
+// memory budget, and it stops with OutOfMemory when they outgrow it.
+BranchAndBoundOutcome runBranchAndBound(const Graph& graph, const RunLimits& limits = {});
 
 // Best-first branch and bound; a shortest route from vertex 0, empty for fewer than two vertices.
 Route branchAndBound(const Graph& graph);

@@ -1,37 +1,41 @@
 #include "solvers/BruteForce.h"
 
+#include "solvers/WeightMatrix.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace komiwojazer {
 namespace {
 
-// Depth-first walk over the orders of 1..n-1 that visits them in lexicographic order, carrying
-// the length of each prefix instead of rebuilding every candidate from scratch.
+// Depth-first walk over the orders of 1..n-1 in lexicographic order, carrying the length of each
+// prefix instead of rebuilding every candidate from scratch. It prunes: a prefix is not extended
+// when even the lightest way to finish it (each vertex still to leave, left over its lightest
+// edge) is no shorter than the best route so far. Trying every route would give the same result,
+// because a later route replaces the best only when it is strictly shorter, and no completion of
+// a pruned prefix can be; the routes it skips could only lose. The bound holds only while lengths
+// compare as true sums, so pruning is off when a signed 32-bit sum could wrap or a weight reads
+// as negative.
 class ExhaustiveSearch {
 public:
-    explicit ExhaustiveSearch(const Graph& graph)
-        : n(graph.getVertexNumber()), weights(std::size_t{n} * n), rowMinimum(n, 0), order(n, 0),
+    explicit ExhaustiveSearch(const WeightMatrix& weights)
+        : n(weights.getVertexNumber()), weights(weights), rowMinimum(n, 0), order(n, 0),
           bestOrder(n, 0), used(n, 0) {
-        std::uint32_t heaviest = 0;
         for (std::uint32_t i = 0; i < n; ++i) {
-            std::uint32_t lightest = std::numeric_limits<std::uint32_t>::max();
+            const std::uint32_t* row = weights.row(i);
+            rowMinimum[i] = std::numeric_limits<std::uint32_t>::max();
             for (std::uint32_t j = 0; j < n; ++j) {
-                const std::uint32_t w = i == j ? 0 : graph.getWeight(i, j);
-                weights[std::size_t{i} * n + j] = w;
                 if (i != j) {
-                    lightest = std::min(lightest, w);
-                    heaviest = std::max(heaviest, w);
+                    rowMinimum[i] = std::min(rowMinimum[i], row[j]);
                 }
             }
-            rowMinimum[i] = lightest;
         }
-        // Lengths are compared as signed 32-bit sums, so a bound only holds when no weight is
-        // negative in that reading and no route can overflow it.
         const auto int32Max = static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max());
-        pruning = heaviest <= int32Max && std::uint64_t{heaviest} * n <= int32Max;
+        const std::uint64_t heaviest = weights.getHeaviest();
+        pruning = heaviest <= int32Max && heaviest * n <= int32Max;
         for (std::uint32_t v = 1; v < n; ++v) {
             pendingMinimum += rowMinimum[v];
         }
@@ -47,15 +51,11 @@ public:
     }
 
 private:
-    [[nodiscard]] std::uint32_t weight(std::uint32_t i, std::uint32_t j) const {
-        return weights[std::size_t{i} * n + j];
-    }
-
     // order[0..depth-1] is placed and costs prefix (wrapping, as the route's signed sum does).
     void extend(std::uint32_t depth, std::uint32_t prefix) {
         const std::uint32_t last = order[depth - 1];
         if (depth == n) {
-            const auto length = static_cast<std::int32_t>(prefix + weight(last, 0));
+            const auto length = static_cast<std::int32_t>(prefix + weights(last, 0));
             // -1 reads as "no route yet", exactly as the lengths of the path records compare.
             if (bestLength == -1 || length < bestLength) {
                 bestLength = length;
@@ -67,9 +67,8 @@ private:
             if (used[v] != 0) {
                 continue;
             }
-            const std::uint32_t cost = prefix + weight(last, v);
-            // Every vertex from v on still has its outgoing edge to come, at least its row
-            // minimum; a completion that cannot be strictly shorter never replaces the best.
+            const std::uint32_t cost = prefix + weights(last, v);
+            // v and every vertex after it still leave over at least their lightest edges.
             if (pruning && bestLength != -1 &&
                 std::int64_t{cost} + pendingMinimum >= std::int64_t{bestLength}) {
                 continue;
@@ -84,7 +83,7 @@ private:
     }
 
     std::uint32_t n;                       // vertex count, at least 2
-    std::vector<std::uint32_t> weights;    // dense copy of the graph, row by row
+    const WeightMatrix& weights;           // the graph's weights
     std::vector<std::uint32_t> rowMinimum; // lightest edge leaving each vertex
     std::vector<std::uint32_t> order;      // the route being built, from vertex 0
     std::vector<std::uint32_t> bestOrder;  // the first shortest route so far, without the return
@@ -100,7 +99,8 @@ Route bruteForce(const Graph& graph) {
     if (graph.getVertexNumber() < 2) {
         return {};
     }
-    return ExhaustiveSearch(graph).run();
+    const std::optional<WeightMatrix> weights = WeightMatrix::copyOf(graph, {});
+    return ExhaustiveSearch(*weights).run();
 }
 
 } // namespace komiwojazer

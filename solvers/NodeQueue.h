@@ -1,69 +1,11 @@
 #pragma once
 
+#include "solvers/ChunkedArray.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <vector>
 
 namespace komiwojazer {
-
-// The bytes that the stores of one search may still allocate; a store asks before it allocates.
-class StorageBudget {
-public:
-    explicit StorageBudget(std::uint64_t limitBytes) : limit(limitBytes) {}
-
-    // Charges bytes to the budget; false, and nothing charged, when they do not fit.
-    [[nodiscard]] bool take(std::uint64_t bytes) {
-        if (bytes > limit - used) {
-            return false;
-        }
-        used += bytes;
-        return true;
-    }
-
-private:
-    std::uint64_t limit;    // bytes allowed in all
-    std::uint64_t used = 0; // bytes charged so far
-};
-
-// A growable array made of fixed blocks that never move: growing copies nothing, and every block
-// is charged to the budget before it is allocated, so a search can stop before memory runs out.
-template <typename T> class ChunkedArray {
-public:
-    static constexpr unsigned blockShift = 12;
-    static constexpr std::size_t blockSize = std::size_t{1} << blockShift;
-
-    explicit ChunkedArray(StorageBudget& storageBudget) : budget(storageBudget) {}
-
-    [[nodiscard]] std::size_t size() const { return count; }
-    T& operator[](std::size_t index) {
-        return blocks[index >> blockShift][index & (blockSize - 1)];
-    }
-    const T& operator[](std::size_t index) const {
-        return blocks[index >> blockShift][index & (blockSize - 1)];
-    }
-
-    // Appends value; false, with the array unchanged, when a new block is over the budget.
-    // A failed allocation still throws std::bad_alloc.
-    [[nodiscard]] bool tryPushBack(const T& value) {
-        if (count == blocks.size() * blockSize) {
-            if (!budget.take(blockSize * sizeof(T))) {
-                return false;
-            }
-            blocks.push_back(std::make_unique_for_overwrite<T[]>(blockSize));
-        }
-        (*this)[count] = value;
-        ++count;
-        return true;
-    }
-    // Drops the last entry; its block stays allocated for the next push.
-    void popBack() { --count; }
-
-private:
-    StorageBudget& budget;                    // charged for every block
-    std::vector<std::unique_ptr<T[]>> blocks; // blockSize entries each
-    std::size_t count = 0;                    // entries in use
-};
 
 // One open node as the queue holds it. Its route is its parent's route followed by vertex; the
 // routes of expanded nodes are kept by the search, so a queued node needs no copy of its own.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ostream>
+#include <utility>
 
 namespace komiwojazer {
 namespace {
@@ -16,6 +17,17 @@ std::int32_t wrappingSum(const std::int32_t* values, std::int32_t count) {
 }
 
 } // namespace
+
+Path::Path(Path&& other) noexcept
+    : size(std::exchange(other.size, 0)), vertices(std::move(other.vertices)),
+      weights(std::move(other.weights)) {}
+
+Path& Path::operator=(Path&& other) noexcept {
+    size = std::exchange(other.size, 0);
+    vertices = std::move(other.vertices);
+    weights = std::move(other.weights);
+    return *this;
+}
 
 void Path::addVertex(std::int32_t vertex, std::int32_t weight) {
     auto newVertices = std::make_unique_for_overwrite<std::int32_t[]>(size + 1);

@@ -15,8 +15,9 @@ public:
     Path() = default;
     Path(const Path&) = delete;
     Path& operator=(const Path&) = delete;
-    Path(Path&&) noexcept = default;
-    Path& operator=(Path&&) noexcept = default;
+    // A moved-from record is empty.
+    Path(Path&& other) noexcept;
+    Path& operator=(Path&& other) noexcept;
     ~Path() = default;
 
     // Appends vertex, reached over an edge of the given weight.

@@ -1,11 +1,17 @@
 #include "solvers/TabuMemory.h"
 
+#include "graph/TableBytes.h"
+
 namespace komiwojazer {
 
 TabuMemory::TabuMemory(std::uint32_t n, int tenure)
     : n(n), flags(std::size_t{n} * n, 0), rowCounts(n, 0) {
     const auto count = static_cast<std::uint32_t>(tenure);
     lifetime = count == 0 ? std::uint64_t{1} << 32 : count;
+}
+
+std::uint64_t TabuMemory::bytesFor(std::uint64_t n) {
+    return addBytes(tableBytes(n, sizeof(std::uint8_t)), multiplyBytes(n, sizeof(std::uint32_t)));
 }
 
 void TabuMemory::endIteration(std::uint64_t iteration, bool chosen, std::uint32_t i,

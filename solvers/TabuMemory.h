@@ -17,6 +17,8 @@ public:
     // An entry lives tenure iterations, taken as an unsigned 32-bit count: 0 stands for 2^32 and a
     // negative tenure for 2^32 plus the tenure.
     TabuMemory(std::uint32_t n, int tenure);
+    // The bytes that the memory of an n-vertex search allocates, besides its few live entries.
+    static std::uint64_t bytesFor(std::uint64_t n);
 
     // Nonzero at column j while some live entry names the pair (i, j).
     [[nodiscard]] const std::uint8_t* flagRow(std::uint32_t i) const {

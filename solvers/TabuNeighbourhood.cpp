@@ -102,20 +102,13 @@ KOMIWOJAZER_SCAN_KERNEL void rowMinima64(const ScanInput& in, std::uint64_t thre
 
 } // namespace
 
-TabuNeighbourhood::TabuNeighbourhood(const Graph& graph)
-    : n(graph.getVertexNumber()), weights(std::size_t{n} * n), byPosition(std::size_t{n} * n),
+TabuNeighbourhood::TabuNeighbourhood(const WeightMatrix& weights)
+    : weights(weights), n(weights.getVertexNumber()), byPosition(std::size_t{n} * n),
       byPositionTransposed(std::size_t{n} * n), edgePairs(n, 0) {
-    std::uint32_t heaviest = 0;
-    for (std::uint32_t from = 0; from < n; ++from) {
-        for (std::uint32_t to = 0; to < n; ++to) {
-            const std::uint32_t weight = graph.getWeight(from, to);
-            weights[std::size_t{from} * n + to] = weight;
-            heaviest = std::max(heaviest, weight);
-        }
-    }
     // A route sums n weights; below the all-ones value no length wraps and no admissible key can
     // meet the blocked one.
-    wideKeys = std::uint64_t{n} * heaviest >= std::numeric_limits<std::uint32_t>::max();
+    wideKeys =
+        std::uint64_t{n} * weights.getHeaviest() >= std::numeric_limits<std::uint32_t>::max();
     if (wideKeys) {
         wideMinima.resize(n);
     } else {
@@ -123,22 +116,31 @@ TabuNeighbourhood::TabuNeighbourhood(const Graph& graph)
     }
 }
 
-void TabuNeighbourhood::setRoute(const Route& newRoute) {
+std::uint64_t TabuNeighbourhood::bytesFor(std::uint64_t n) {
+    // Two position matrices, then edgePairs and the row minima, at most 12 bytes per vertex.
+    return addBytes(tableBytes(n, 2 * sizeof(std::uint32_t)), multiplyBytes(n, 12));
+}
+
+bool TabuNeighbourhood::setRoute(const Route& newRoute, const RunLimits& limits) {
     route = newRoute;
     for (std::uint32_t a = 0; a < n; ++a) {
+        if (limits.cancelled()) {
+            return false;
+        }
         for (std::uint32_t b = 0; b < n; ++b) {
-            const std::uint32_t weight = getWeight(route[a], route[b]);
+            const std::uint32_t weight = weights(route[a], route[b]);
             byPosition[std::size_t{a} * n + b] = weight;
             byPositionTransposed[std::size_t{b} * n + a] = weight;
         }
     }
     length = 0;
     for (std::uint32_t p = 0; p < n; ++p) {
-        length += getWeight(route[p], route[p + 1]);
+        length += weights(route[p], route[p + 1]);
     }
     for (std::uint32_t a = 1; a + 1 < n; ++a) {
         refreshEdgePair(a);
     }
+    return true;
 }
 
 void TabuNeighbourhood::refreshEdgePair(std::uint32_t a) {

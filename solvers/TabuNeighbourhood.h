@@ -1,8 +1,9 @@
 #pragma once
 
-#include "graph/Graph.h"
+#include "graph/RunLimits.h"
 #include "solvers/Route.h"
 #include "solvers/TabuMemory.h"
+#include "solvers/WeightMatrix.h"
 
 #include <cstdint>
 #include <vector>
@@ -22,17 +23,14 @@ public:
         std::uint32_t length = 0; // length of the route after the exchange
     };
 
-    // Reads every weight of the graph once.
-    explicit TabuNeighbourhood(const Graph& graph);
+    // Rates routes over the given weights, which must outlive the neighbourhood.
+    explicit TabuNeighbourhood(const WeightMatrix& weights);
+    // The bytes that the neighbourhood of an n-vertex graph allocates.
+    static std::uint64_t bytesFor(std::uint64_t n);
 
-    [[nodiscard]] std::uint32_t getVertexNumber() const { return n; }
-    // The weight of edge (from, to) as the graph gave it.
-    [[nodiscard]] std::uint32_t getWeight(std::uint32_t from, std::uint32_t to) const {
-        return weights[std::size_t{from} * n + to];
-    }
-
-    // Stands on a complete route of n+1 entries; O(n^2).
-    void setRoute(const Route& newRoute);
+    // Stands on a complete route of n+1 entries; O(n^2). False, and no route to stand on, when the
+    // run is cancelled on the way.
+    [[nodiscard]] bool setRoute(const Route& newRoute, const RunLimits& limits);
     [[nodiscard]] const Route& getRoute() const { return route; }
 
     // The admissible pair with the shortest exchanged route, the earliest in (i, j) order among
@@ -55,11 +53,14 @@ private:
     }
     void refreshEdgePair(std::uint32_t a);
 
-    std::uint32_t n;                    // vertex count
-    bool wideKeys;                      // some length may wrap, so keys need 64 bits
-    std::vector<std::uint32_t> weights; // n*n, weights[from * n + to]
-    Route route;                        // the route stood on, n+1 entries
-    std::uint32_t length = 0;           // its length
+    const WeightMatrix& weights; // the graph's weights
+    std::uint32_t n;             // vertex count
+    // Some route length may wrap around 2^32, so keys need 64 bits. Weights that addEdge stores
+    // stay below 1000, and a graph would need over four million vertices for that; only graphs
+    // whose weights are not capped that way come here.
+    bool wideKeys;
+    Route route;              // the route stood on, n+1 entries
+    std::uint32_t length = 0; // its length
     // n*n, byPosition[a * n + b] = weight from the vertex at position a to the one at position b.
     std::vector<std::uint32_t> byPosition;
     std::vector<std::uint32_t> byPositionTransposed; // the transpose of byPosition

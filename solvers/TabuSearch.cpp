@@ -1,14 +1,15 @@
 #include "solvers/TabuSearch.h"
 
-#include "graph/MemoryBudget.h"
-#include "solvers/Stopwatch.h"
+#include "solvers/ProcessTimeLimit.h"
 #include "solvers/TabuMemory.h"
 #include "solvers/TabuNeighbourhood.h"
+#include "solvers/WeightMatrix.h"
 
 #include <cstdlib>
 #include <ctime>
 #include <memory>
 #include <new>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -18,7 +19,7 @@ namespace {
 // Appends the vertex not yet placed that is cheapest to reach from vertex k, the step number (not
 // the route's last vertex); the lowest vertex wins among equal weights. When the only vertex left
 // is k itself, it is appended all the same, so that the route still holds every vertex.
-void greedyStep(const TabuNeighbourhood& weights, Route& route, std::vector<bool>& placed,
+void greedyStep(const WeightMatrix& weights, Route& route, std::vector<bool>& placed,
                 std::uint32_t k) {
     const std::uint32_t n = weights.getVertexNumber();
     bool found = false;
@@ -28,7 +29,7 @@ void greedyStep(const TabuNeighbourhood& weights, Route& route, std::vector<bool
         if (j == k || placed[j]) {
             continue;
         }
-        const std::uint32_t weight = weights.getWeight(k, j);
+        const std::uint32_t weight = weights(k, j);
         if (!found || weight < chosenWeight) {
             found = true;
             chosen = j;
@@ -39,21 +40,29 @@ void greedyStep(const TabuNeighbourhood& weights, Route& route, std::vector<bool
     placed[chosen] = true;
 }
 
-Route initialRoute(const TabuNeighbourhood& weights) {
+// Runs greedy steps k = 0, 1, ... until the route holds every vertex, then closes it; nothing
+// when the run is cancelled on the way.
+std::optional<Route> completeGreedily(const WeightMatrix& weights, Route route,
+                                      const RunLimits& limits) {
     const std::uint32_t n = weights.getVertexNumber();
     std::vector<bool> placed(n, false);
-    Route route{0};
-    placed[0] = true;
-    for (std::uint32_t k = 0; k + 2 <= n; ++k) {
+    for (const std::uint32_t vertex : route) {
+        placed[vertex] = true;
+    }
+    for (std::uint32_t k = 0; route.size() < n; ++k) {
+        if (limits.cancelled()) {
+            return std::nullopt;
+        }
         greedyStep(weights, route, placed, k);
     }
-    route.push_back(0);
+    route.push_back(route.front());
     return route;
 }
 
 // Three distinct vertices drawn from the seeded process-wide generator, then greedy steps from
 // k = 0 again. REQUIRES: at least three vertices.
-Route restartRoute(const TabuNeighbourhood& weights, unsigned seed) {
+std::optional<Route> restartRoute(const WeightMatrix& weights, unsigned seed,
+                                  const RunLimits& limits) {
     const std::uint32_t n = weights.getVertexNumber();
     const auto draw = [n] { return static_cast<std::uint32_t>(std::rand()) % n; };
     std::srand(seed);
@@ -66,41 +75,45 @@ Route restartRoute(const TabuNeighbourhood& weights, unsigned seed) {
     while (c == a || c == b) {
         c = draw();
     }
-    std::vector<bool> placed(n, false);
-    Route route{a, b, c};
-    placed[a] = placed[b] = placed[c] = true;
-    for (std::uint32_t k = 0; k + 4 <= n; ++k) {
-        greedyStep(weights, route, placed, k);
-    }
-    route.push_back(a);
-    return route;
+    return completeGreedily(weights, {a, b, c}, limits);
 }
 
-TabuOutcome search(const Graph& graph, const TabuParameters& parameters,
-                   const TabuControl& control) {
+TabuOutcome search(const WeightMatrix& weights, const TabuParameters& parameters,
+                   const TabuControl& control, const RunLimits& limits) {
     TabuOutcome outcome;
-    const std::uint32_t n = graph.getVertexNumber();
-    if (n == 0) {
+    const std::uint32_t n = weights.getVertexNumber();
+    std::optional<Route> start = completeGreedily(weights, {0}, limits);
+    if (!start) {
         return outcome;
     }
-    TabuNeighbourhood neighbourhood(graph);
-    Route start = initialRoute(neighbourhood);
     if (control.start) {
         control.start();
     }
     // Without a single pair to exchange there is nothing to search.
     if (n <= 3) {
-        outcome.bestRoute = start;
-        outcome.bestLength = routeLength(graph, start);
-        outcome.currentRoute = std::move(start);
+        outcome.bestLength = 0;
+        for (std::size_t p = 1; p < start->size(); ++p) {
+            outcome.bestLength += weights((*start)[p - 1], (*start)[p]);
+        }
+        outcome.bestRoute = *start;
+        outcome.currentRoute = std::move(*start);
         return outcome;
     }
 
-    neighbourhood.setRoute(start);
+    TabuNeighbourhood neighbourhood(weights);
     TabuMemory memory(n, parameters.tenure);
     bool haveBest = false;
     std::uint32_t bestLength = noValue;
     Route bestRoute;
+    const auto finish = [&] {
+        outcome.bestRoute = std::move(bestRoute);
+        outcome.bestLength = bestLength;
+        outcome.currentRoute = neighbourhood.getRoute();
+        return outcome;
+    };
+    if (!neighbourhood.setRoute(*start, limits)) {
+        return finish();
+    }
     for (;;) {
         std::int64_t iterationsWithoutImprovement = 0;
         for (;;) {
@@ -121,11 +134,8 @@ TabuOutcome search(const Graph& graph, const TabuParameters& parameters,
             memory.endIteration(outcome.iterations, choice.found, choice.i, choice.j);
             ++iterationsWithoutImprovement;
 
-            if (!control.stop || control.stop(outcome.iterations)) {
-                outcome.bestRoute = std::move(bestRoute);
-                outcome.bestLength = bestLength;
-                outcome.currentRoute = neighbourhood.getRoute();
-                return outcome;
+            if (!control.stop || control.stop(outcome.iterations) || limits.cancelled()) {
+                return finish();
             }
             if (parameters.diversification &&
                 iterationsWithoutImprovement >= parameters.diversificationCriterion) {
@@ -134,41 +144,51 @@ TabuOutcome search(const Graph& graph, const TabuParameters& parameters,
         }
         const unsigned seed =
             control.restartSeed ? control.restartSeed() : static_cast<unsigned>(std::time(nullptr));
-        neighbourhood.setRoute(restartRoute(neighbourhood, seed));
+        const std::optional<Route> restart = restartRoute(weights, seed, limits);
+        if (!restart || !neighbourhood.setRoute(*restart, limits)) {
+            return finish();
+        }
         ++outcome.restarts;
+        if (control.restarted) {
+            control.restarted();
+        }
     }
 }
 
 } // namespace
 
 TabuOutcome runTabuSearch(const Graph& graph, const TabuParameters& parameters,
-                          const TabuControl& control) {
+                          const TabuControl& control, const RunLimits& limits) {
     const std::uint32_t n = graph.getVertexNumber();
-    // The weights, two position-indexed copies of them and the tabu flags.
-    const std::uint64_t tableBytes = std::uint64_t{n} * n * (3 * sizeof(std::uint32_t) + 1);
-    if (tableBytes > availableMemoryBytes()) {
-        TabuOutcome outcome;
+    TabuOutcome outcome;
+    if (n == 0) {
+        return outcome;
+    }
+    const std::uint64_t tableBytes =
+        addBytes(WeightMatrix::bytesFor(n),
+                 addBytes(TabuNeighbourhood::bytesFor(n), TabuMemory::bytesFor(n)));
+    if (tableBytes > limits.memoryBudgetBytes) {
         outcome.outOfMemory = true;
         return outcome;
     }
     try {
-        return search(graph, parameters, control);
+        const std::optional<WeightMatrix> weights = WeightMatrix::copyOf(graph, limits);
+        if (weights) {
+            outcome = search(*weights, parameters, control, limits);
+        }
     } catch (const std::bad_alloc&) {
-        TabuOutcome outcome;
+        outcome = {};
         outcome.outOfMemory = true;
-        return outcome;
     }
+    return outcome;
 }
 
-TabuControl processTimeLimit(std::uint32_t stopTime, const std::atomic<bool>* cancel) {
-    auto stopwatch = std::make_shared<Stopwatch>();
+TabuControl processTimeLimit(std::uint32_t stopTime) {
+    auto limit = std::make_shared<ProcessTimeLimit>(stopTime);
     TabuControl control;
-    control.start = [stopwatch] { stopwatch->start(); };
-    control.stop = [stopwatch, stopTime, cancel](std::uint64_t) {
-        stopwatch->stop();
-        return stopwatch->read() > static_cast<double>(stopTime) ||
-               (cancel != nullptr && cancel->load());
-    };
+    control.start = [limit] { limit->start(); };
+    control.stop = [limit](std::uint64_t) { return limit->reached(); };
+    control.restarted = [limit] { limit->restarted(); };
     return control;
 }
 

@@ -1,15 +1,15 @@
 #pragma once
 
 #include "graph/Graph.h"
+#include "graph/RunLimits.h"
 #include "solvers/Route.h"
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 
 namespace komiwojazer {
 
-// The driver's constants are the defaults.
+// The search's parameters; the defaults are the ones every run of the program uses.
 struct TabuParameters {
     int tenure = 40;                     // iterations for which a move stays tabu
     bool diversification = true;         // restart from a new route when the search stalls
@@ -22,6 +22,8 @@ struct TabuControl {
     std::function<void()> start;
     // Asked after every iteration with the number of iterations done so far; true ends the search.
     std::function<bool(std::uint64_t iterations)> stop;
+    // Told after every restart.
+    std::function<void()> restarted;
     // Seed for the pseudo-random generator at each restart; empty means the wall clock in seconds.
     std::function<unsigned()> restartSeed;
 };
@@ -33,15 +35,15 @@ struct TabuOutcome {
     Route currentRoute; // where the search stood when it stopped
     std::uint64_t iterations = 0;
     std::uint64_t restarts = 0;
-    bool outOfMemory = false; // the search tables did not fit; nothing was searched
+    bool outOfMemory = false; // the search tables did not fit the budget; nothing was searched
 };
 
+// Searches until control says stop or limits cancel the run.
 TabuOutcome runTabuSearch(const Graph& graph, const TabuParameters& parameters,
-                          const TabuControl& control);
+                          const TabuControl& control, const RunLimits& limits = {});
 
-// Stops when more than stopTime seconds of processor time have passed since the start, or when
-// cancel (if given) becomes true.
-TabuControl processTimeLimit(std::uint32_t stopTime, const std::atomic<bool>* cancel = nullptr);
+// Stops once more than stopTime seconds of processor time have passed since the start.
+TabuControl processTimeLimit(std::uint32_t stopTime);
 
 // Stops after the given number of iterations; restarts are seeded with restartSeed.
 TabuControl iterationLimit(std::uint64_t iterations, unsigned restartSeed);

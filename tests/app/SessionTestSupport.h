@@ -31,7 +31,10 @@ struct Session {
 // The program's options with tabu runs cut to 200 iterations, so that no test waits for seconds.
 inline MenuOptions quickOptions() {
     MenuOptions options;
-    options.tabuStop = [](std::uint32_t) { return iterationLimit(200, 1); };
+    options.tabuRun = [](const Graph& graph, const TabuParameters& parameters, std::uint32_t,
+                         const RunLimits& limits) {
+        return runTabuSearch(graph, parameters, iterationLimit(200, 1), limits);
+    };
     return options;
 }
 
@@ -40,7 +43,7 @@ inline Session runSession(const std::string& input, const MenuOptions& options =
     std::istringstream in(input);
     std::ostringstream out;
     Session session;
-    session.status = runMenu(in, out, options);
+    session.status = runMenu(in, out, out, options);
     session.output = out.str();
     return session;
 }

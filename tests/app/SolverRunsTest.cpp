@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
 #include <sstream>
 
@@ -62,7 +63,7 @@ TEST(SolverChoices, RunsPrintParametersAndRoutes) {
 
 TEST(SolverChoices, BranchAndBoundOutOfMemoryKeepsTheInstance) {
     MenuOptions options = quickOptions();
-    options.branchAndBound.memoryBudgetBytes = 1;
+    options.memoryCapBytes = 2000; // room for the instance, not for the search's tables
     const std::string out = screen("1 12 6 2 0", options);
     EXPECT_NE(out.find("<menu>\n+++ MELON MELON MELON +++ Brak pamieci +++\n\n<menu>\n"),
               std::string::npos);
@@ -166,15 +167,16 @@ TEST(MeasurementSeries, UnwritableFileShowsTheResultsAndNoInstanceLeavesItAlone)
 // Options whose tabu runs act as if Ctrl-C came after 30 iterations.
 MenuOptions interruptedAfterFewIterations() {
     MenuOptions options;
-    options.tabuStop = [](std::uint32_t) {
+    options.tabuRun = [](const Graph& graph, const TabuParameters& parameters, std::uint32_t,
+                         const RunLimits& limits) {
         TabuControl control = iterationLimit(0, 1);
         control.stop = [](std::uint64_t iterations) {
             if (iterations == 30) {
-                InterruptionScope::request();
+                std::raise(SIGINT);
             }
             return iterations >= 100'000; // a safety net should the interruption be ignored
         };
-        return control;
+        return runTabuSearch(graph, parameters, control, limits);
     };
     return options;
 }

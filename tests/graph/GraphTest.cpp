@@ -74,9 +74,9 @@ TEST(ArrayGraph, ZeroWeightLeavesTheCellFreeAndDisplayEndsCellsWithTabs) {
 }
 
 TEST(ArrayGraph, TryCreateRefusesWhatCannotFit) {
-    EXPECT_EQ(ArrayGraph::tryCreate(1'000'000'000), nullptr);
-    EXPECT_EQ(ArrayGraph::tryCreate(std::uint64_t{1} << 40), nullptr);
-    const auto small = ArrayGraph::tryCreate(3);
+    EXPECT_EQ(ArrayGraph::tryCreate(1'000'000'000, std::uint64_t{1} << 40), nullptr);
+    EXPECT_EQ(ArrayGraph::tryCreate(std::uint64_t{1} << 40, ~std::uint64_t{0}), nullptr);
+    const auto small = ArrayGraph::tryCreate(3, 1000);
     ASSERT_NE(small, nullptr);
     EXPECT_EQ(small->getVertexNumber(), 3u);
 }

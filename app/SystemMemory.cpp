@@ -1,0 +1,137 @@
+#include "app/SystemMemory.h"
+
+#include <algorithm>
+#include <charconv>
+#include <fstream>
+#include <limits>
+#include <optional>
+#include <string_view>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace komiwojazer {
+namespace {
+
+constexpr std::uint64_t noLimit = std::numeric_limits<std::uint64_t>::max();
+
+// The unsigned number at the start of text after blanks; nothing if there is none or it overflows.
+std::optional<std::uint64_t> leadingNumber(std::string_view text) {
+    const std::size_t start = text.find_first_not_of(" \t");
+    if (start == std::string_view::npos) {
+        return std::nullopt;
+    }
+    std::uint64_t value = 0;
+    const auto [end, error] =
+        std::from_chars(text.data() + start, text.data() + text.size(), value);
+    if (error != std::errc()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// The first line of a file, if it can be read.
+std::optional<std::string> firstLine(const std::string& path) {
+    std::ifstream file(path);
+    std::string line;
+    if (!std::getline(file, line)) {
+        return std::nullopt;
+    }
+    return line;
+}
+
+std::uint64_t kernelAvailableBytes(const std::string& meminfoPath) {
+    // Read line by line: some lines carry no unit, so word-by-word reading would drift.
+    std::ifstream meminfo(meminfoPath);
+    constexpr std::string_view key = "MemAvailable:";
+    for (std::string line; std::getline(meminfo, line);) {
+        if (line.starts_with(key)) {
+            const std::optional<std::uint64_t> kibibytes =
+                leadingNumber(std::string_view(line).substr(key.size()));
+            if (kibibytes && *kibibytes <= noLimit / 1024) {
+                return *kibibytes * 1024;
+            }
+            return noLimit;
+        }
+    }
+    return noLimit;
+}
+
+std::uint64_t pageSize() {
+    const long size = sysconf(_SC_PAGESIZE);
+    return size > 0 ? static_cast<std::uint64_t>(size) : 4096;
+}
+
+std::uint64_t addressSpaceLeft(const std::string& statmPath) {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
+        return noLimit;
+    }
+    const std::optional<std::string> line = firstLine(statmPath);
+    const std::optional<std::uint64_t> pages = line ? leadingNumber(*line) : std::nullopt;
+    const std::uint64_t used = pages && *pages <= noLimit / pageSize() ? *pages * pageSize() : 0;
+    return limit.rlim_cur > used ? limit.rlim_cur - used : 0;
+}
+
+// The room under one group's limit; a limit file that is missing or says "max" sets none.
+std::uint64_t groupRoom(const std::string& directory, const char* limitFile,
+                        const char* usageFile) {
+    const std::optional<std::string> limitText = firstLine(directory + "/" + limitFile);
+    const std::optional<std::uint64_t> limit = limitText ? leadingNumber(*limitText) : std::nullopt;
+    if (!limit) {
+        return noLimit;
+    }
+    const std::optional<std::string> usageText = firstLine(directory + "/" + usageFile);
+    const std::uint64_t usage = usageText ? leadingNumber(*usageText).value_or(0) : 0;
+    return *limit > usage ? *limit - usage : 0;
+}
+
+// The least room of a group and its ancestors up to the mount point.
+std::uint64_t hierarchyRoom(const std::string& mount, std::string_view groupPath,
+                            const char* limitFile, const char* usageFile) {
+    std::uint64_t room = noLimit;
+    std::string path(groupPath);
+    while (true) {
+        room = std::min(room, groupRoom(mount + path, limitFile, usageFile));
+        const std::size_t slash = path.find_last_of('/');
+        if (slash == std::string::npos || path.empty()) {
+            return room;
+        }
+        path.resize(slash);
+    }
+}
+
+// Each line of the group list is "id:controllers:path"; an empty controller list is the unified
+// (v2) hierarchy, mounted at the root or, beside v1 hierarchies, under "unified".
+std::uint64_t controlGroupRoom(const MemorySources& sources) {
+    std::ifstream list(sources.cgroupList);
+    std::uint64_t room = noLimit;
+    for (std::string line; std::getline(list, line);) {
+        const std::size_t first = line.find(':');
+        const std::size_t second = first == std::string::npos ? first : line.find(':', first + 1);
+        if (second == std::string::npos) {
+            continue;
+        }
+        const std::string_view controllers =
+            std::string_view(line).substr(first + 1, second - first - 1);
+        const std::string_view groupPath = std::string_view(line).substr(second + 1);
+        if (controllers.empty()) {
+            for (const char* mount : {"", "/unified"}) {
+                room = std::min(room, hierarchyRoom(sources.cgroupRoot + mount, groupPath,
+                                                    "memory.max", "memory.current"));
+            }
+        } else if ((',' + std::string(controllers) + ',').find(",memory,") != std::string::npos) {
+            room = std::min(room, hierarchyRoom(sources.cgroupRoot + "/memory", groupPath,
+                                                "memory.limit_in_bytes", "memory.usage_in_bytes"));
+        }
+    }
+    return room;
+}
+
+} // namespace
+
+std::uint64_t availableMemoryBytes(const MemorySources& sources) {
+    return std::min({kernelAvailableBytes(sources.meminfo), addressSpaceLeft(sources.statm),
+                     controlGroupRoom(sources)});
+}
+
+} // namespace komiwojazer

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace komiwojazer {
+
+// Where the kernel shows what memory the process may still take; tests point it at fixture files.
+struct MemorySources {
+    std::string meminfo = "/proc/meminfo";        // MemAvailable
+    std::string statm = "/proc/self/statm";       // the address space in use, against RLIMIT_AS
+    std::string cgroupList = "/proc/self/cgroup"; // the process's control groups
+    std::string cgroupRoot = "/sys/fs/cgroup";    // where their hierarchies are mounted
+};
+
+// The bytes that this process can still allocate without pushing the machine into swap or the
+// out-of-memory killer: the least of the memory the kernel reports as available, what is left
+// under the address-space limit, and what is left under the memory limit of every control group
+// the process lives in (and their ancestors). A source that cannot be read sets no limit.
+[[nodiscard]] std::uint64_t availableMemoryBytes(const MemorySources& sources = {});
+
+} // namespace komiwojazer

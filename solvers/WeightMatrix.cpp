@@ -1,0 +1,29 @@
+#include "solvers/WeightMatrix.h"
+
+#include <algorithm>
+
+namespace komiwojazer {
+
+std::optional<WeightMatrix> WeightMatrix::copyOf(const Graph& graph, const RunLimits& limits) {
+    WeightMatrix matrix(graph.getVertexNumber());
+    const std::uint32_t n = matrix.n;
+    for (std::uint32_t from = 0; from < n; ++from) {
+        if (limits.cancelled()) {
+            return std::nullopt;
+        }
+        std::uint32_t* row = matrix.cells.data() + std::size_t{from} * n;
+        for (std::uint32_t to = 0; to < n; ++to) {
+            if (to != from) {
+                row[to] = graph.getWeight(from, to);
+                matrix.heaviest = std::max(matrix.heaviest, row[to]);
+            }
+        }
+    }
+    return matrix;
+}
+
+std::uint64_t WeightMatrix::bytesFor(std::uint64_t n) {
+    return tableBytes(n, sizeof(std::uint32_t));
+}
+
+} // namespace komiwojazer
