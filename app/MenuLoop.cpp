@@ -225,6 +225,11 @@ Menu::Next Menu::load(TsplibFormat format) {
         const InterruptionScope interruption;
         load = readTsplibFile(name, format, interruptibleLimits(budget));
     }
+    // A Ctrl-C during the load cancels it, even when the load got to its end first.
+    if (InterruptionScope::take()) {
+        printAlarm(out, interruptedText);
+        return Next::Menu;
+    }
     switch (load.status) {
     case TsplibLoad::Status::Loaded:
         currentGraph = std::move(load.graph);
@@ -253,8 +258,7 @@ Menu::Next Menu::load(TsplibFormat format) {
     case TsplibLoad::Status::OutOfMemory:
         printAlarm(out, outOfMemoryText);
         break;
-    case TsplibLoad::Status::Interrupted:
-        static_cast<void>(InterruptionScope::take());
+    case TsplibLoad::Status::Interrupted: // only a Ctrl-C cancels a load, and it was taken above
         printAlarm(out, interruptedText);
         break;
     }

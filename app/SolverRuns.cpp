@@ -56,16 +56,15 @@ void runTabuChoice(std::ostream& out, const Graph* graph, const TabuSettings& se
     const TabuOutcome outcome =
         tabuRun(*graph, parameters, static_cast<std::uint32_t>(settings.tabuStopTime), limits);
     stopwatch.stop();
-    if (outcome.outOfMemory) {
-        printAlarm(out, outOfMemoryText);
-        return;
-    }
-    // An interrupted search still has its best route so far to show.
+    // An interrupted search still shows its best route so far, if it has one.
     if (InterruptionScope::take()) {
         printAlarm(out, interruptedText);
         if (outcome.bestRoute.empty()) {
             return;
         }
+    } else if (outcome.outOfMemory) {
+        printAlarm(out, outOfMemoryText);
+        return;
     }
     displayRoute(out, *graph, outcome.bestRoute, stopwatch.read());
 }
@@ -79,18 +78,16 @@ void runBranchAndBoundChoice(std::ostream& out, const Graph* graph, Stopwatch& s
     stopwatch.start();
     const BranchAndBoundOutcome outcome = runBranchAndBound(*graph, limits);
     stopwatch.stop();
-    switch (outcome.status) {
-    case BranchAndBoundOutcome::Status::OutOfMemory:
-        printAlarm(out, outOfMemoryText);
-        return;
-    case BranchAndBoundOutcome::Status::Cancelled:
-        static_cast<void>(InterruptionScope::take());
+    // A Ctrl-C that came too late to stop the search is still answered; the route it found is
+    // shown all the same.
+    if (InterruptionScope::take()) {
         printAlarm(out, interruptedText);
-        return;
-    case BranchAndBoundOutcome::Status::Solved:
-        break;
+    } else if (outcome.status == BranchAndBoundOutcome::Status::OutOfMemory) {
+        printAlarm(out, outOfMemoryText);
     }
-    displayRoute(out, *graph, outcome.route, stopwatch.read());
+    if (outcome.status == BranchAndBoundOutcome::Status::Solved) {
+        displayRoute(out, *graph, outcome.route, stopwatch.read());
+    }
 }
 
 } // namespace komiwojazer

@@ -2,6 +2,7 @@
 
 #include "graph/Graph.h"
 
+#include <cstdlib>
 #include <memory>
 
 namespace komiwojazer {
@@ -27,8 +28,12 @@ public:
     static std::uint64_t bytesFor(std::uint64_t n);
 
 private:
-    std::unique_ptr<std::uint32_t*[]> rows; // rows[i] points at the first cell of row i
-    std::unique_ptr<std::uint32_t[]> cells; // n*n weights, row by row
+    struct FreeCells {
+        void operator()(std::uint32_t* cells) const { std::free(cells); }
+    };
+
+    std::unique_ptr<std::uint32_t*[]> rows;            // rows[i] points at the first cell of row i
+    std::unique_ptr<std::uint32_t[], FreeCells> cells; // n*n weights, row by row
 };
 
 } // namespace komiwojazer

@@ -1,5 +1,7 @@
 #include "io/TsplibReader.h"
 
+#include "graph/TableBytes.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -7,6 +9,9 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <limits>
+#include <memory>
+#include <new>
+#include <string>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,16 +37,21 @@ constexpr Layout fullMatrixLayout{"EDGE_WEIGHT_FORMAT:", "FULL_MATRIX", "EDGE_WE
 constexpr Layout euclideanLayout{"EDGE_WEIGHT_TYPE:", "EUC_2D", "NODE_COORD_SECTION"};
 
 // A readable regular file, open for the life of the object. Anything else (a directory, a pipe,
-// a device) is refused; O_NONBLOCK keeps a FIFO without a writer from blocking the open.
+// a device) is refused; O_NONBLOCK keeps a FIFO without a writer from blocking the open. A name
+// with a NUL byte is refused too: the system would open the file named by its part before the NUL.
 class InputFile {
 public:
-    explicit InputFile(const std::string& fileName)
-        : fd(::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {
+    explicit InputFile(const std::string& fileName) {
+        if (fileName.find('\0') != std::string::npos) {
+            return;
+        }
+        fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         struct stat info {};
         if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
             ::close(fd);
             fd = -1;
         }
+        size = fd >= 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
     }
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
@@ -53,9 +63,13 @@ public:
 
     [[nodiscard]] bool isOpen() const { return fd >= 0; }
     [[nodiscard]] int descriptor() const { return fd; }
+    // The size the file had when it was opened; 0 also for files whose size the system does not
+    // know, such as those under /proc, which may hold data all the same.
+    [[nodiscard]] std::uint64_t getSize() const { return size; }
 
 private:
-    int fd; // -1 when the file could not be opened
+    int fd = -1;            // -1 when the file could not be opened
+    std::uint64_t size = 0; // see getSize
 };
 
 constexpr bool isBlank(char c) {
@@ -102,10 +116,11 @@ private:
     std::uint64_t value = 0;   // the digits read so far, saturated at overflow
 };
 
-// Splits a file into whitespace-separated tokens, reading it in large blocks.
+// Splits a file into whitespace-separated tokens, reading it in large blocks. A cancelled load
+// reads as a file that ends, so every reading loop stops; cancelled() tells the two apart.
 class TokenReader {
 public:
-    explicit TokenReader(int fd) : fd(fd), block(blockSize) {}
+    TokenReader(int fd, const RunLimits& limits) : fd(fd), limits(limits), block(blockSize) {}
 
     // Moves past the next token equal to keyword; false when the file ends first.
     bool skipTo(std::string_view keyword) {
@@ -132,10 +147,19 @@ public:
         return readToken([](const char*, const char*) {});
     }
 
-    // Reads the next token whole into token; false at the end of the file.
-    bool next(std::string& token) {
+    // Reads the next token whole into token; false at the end of the file. A token longer than
+    // maxLength is read to its end but not kept, and tooLong() then says so.
+    bool next(std::string& token, std::size_t maxLength) {
         token.clear();
-        return readToken([&](const char* begin, const char* end) { token.append(begin, end); });
+        return readToken([&](const char* begin, const char* end) {
+            const auto pieceLength = static_cast<std::size_t>(end - begin);
+            if (overlong || pieceLength > maxLength - token.size()) {
+                overlong = true;
+                std::string().swap(token);
+                return;
+            }
+            token.append(begin, end);
+        });
     }
 
     // Reads the next token as a weight (see WeightParser); false at the end of the file.
@@ -147,6 +171,11 @@ public:
         weight = parser.weight();
         return true;
     }
+
+    // The bytes of the file consumed so far.
+    [[nodiscard]] std::uint64_t offset() const { return consumed - (filled - position); }
+    [[nodiscard]] bool cancelled() const { return stopped; }
+    [[nodiscard]] bool tooLong() const { return overlong; }
 
 private:
     static constexpr std::size_t blockSize = std::size_t{1} << 16;
@@ -177,15 +206,20 @@ private:
         }
     }
 
-    // Reads the next block; false at the end of the file. A read error ends the file as well:
-    // whatever was still missing is reported the same way.
+    // Reads the next block; false at the end of the file or of the load. A read error ends the
+    // file as well: whatever was still missing is reported the same way.
     bool refill() {
         position = 0;
         filled = 0;
+        if (limits.cancelled()) {
+            stopped = true;
+            return false;
+        }
         for (;;) {
             const ssize_t count = ::read(fd, block.data(), block.size());
             if (count > 0) {
                 filled = static_cast<std::size_t>(count);
+                consumed += filled;
                 return true;
             }
             if (count == 0 || errno != EINTR) {
@@ -194,10 +228,14 @@ private:
         }
     }
 
-    int fd;                   // the open file, owned by the caller
-    std::vector<char> block;  // the current block of the file
-    std::size_t position = 0; // the next unread character of block
-    std::size_t filled = 0;   // the number of valid characters in block
+    int fd;                     // the open file, owned by the caller
+    const RunLimits& limits;    // the load's cancel flag
+    std::vector<char> block;    // the current block of the file
+    std::size_t position = 0;   // the next unread character of block
+    std::size_t filled = 0;     // the number of valid characters in block
+    std::uint64_t consumed = 0; // the bytes read from the file into blocks
+    bool stopped = false;       // the load was cancelled
+    bool overlong = false;      // a token was longer than its reader allowed
 };
 
 // A coordinate as the instance holds it. Narrowing a magnitude that single precision cannot hold
@@ -222,52 +260,16 @@ std::uint32_t euclideanWeight(float dx, float dy) {
     return static_cast<std::uint32_t>(rounded);
 }
 
-// Fills the matrix row by row; the diagonal is read but never stored. False if the file ends
-// inside it.
-bool readFullMatrix(TokenReader& reader, ArrayGraph& graph) {
-    const std::uint32_t n = graph.getVertexNumber();
-    for (std::uint32_t i = 0; i < n; ++i) {
-        for (std::uint32_t j = 0; j < n; ++j) {
-            std::uint32_t weight = 0;
-            if (!reader.nextWeight(weight)) {
-                return false;
-            }
-            if (i != j) {
-                graph.addEdge(i, j, weight);
-            }
-        }
-    }
-    return true;
+// A token kept whole (a header value, a coordinate) may take a quarter of the memory left: growing
+// it may briefly hold two copies, and the rest of the load needs room too.
+std::size_t tokenLimit(std::uint64_t memoryLeft) {
+    return static_cast<std::size_t>(
+        std::min<std::uint64_t>(memoryLeft / 4, std::numeric_limits<std::size_t>::max()));
 }
 
-// Reads n records (index ignored, x, y) and gives every pair its rounded distance in both
-// directions. False if the file ends inside the records.
-bool readCoordinates(TokenReader& reader, ArrayGraph& graph) {
-    const std::uint32_t n = graph.getVertexNumber();
-    std::vector<float> xs;
-    std::vector<float> ys;
-    xs.reserve(n);
-    ys.reserve(n);
-    std::string token;
-    for (std::uint32_t k = 0; k < n; ++k) {
-        if (!reader.skip() || !reader.next(token)) {
-            return false;
-        }
-        xs.push_back(toSingle(std::strtod(token.c_str(), nullptr)));
-        if (!reader.next(token)) {
-            return false;
-        }
-        ys.push_back(toSingle(std::strtod(token.c_str(), nullptr)));
-    }
-    // d(j, i) equals d(i, j) bit for bit: a - b is exactly -(b - a) and the squares match.
-    for (std::uint32_t i = 0; i < n; ++i) {
-        for (std::uint32_t j = i + 1; j < n; ++j) {
-            const std::uint32_t weight = euclideanWeight(xs[i] - xs[j], ys[i] - ys[j]);
-            graph.addEdge(i, j, weight);
-            graph.addEdge(j, i, weight);
-        }
-    }
-    return true;
+// The fewest bytes that count tokens separated by blanks can take.
+std::uint64_t leastBytesFor(std::uint64_t count) {
+    return count == 0 ? 0 : multiplyBytes(count, 2) - 1;
 }
 
 TsplibLoad failure(Status status, std::string detail = {}) {
@@ -277,63 +279,169 @@ TsplibLoad failure(Status status, std::string detail = {}) {
     return load;
 }
 
+// Reads one instance; every failure, a cancelled load included, comes back as its status.
+class InstanceReader {
+public:
+    InstanceReader(const InputFile& file, TsplibFormat format, const RunLimits& limits)
+        : file(file),
+          layout(format == TsplibFormat::FullMatrix ? fullMatrixLayout : euclideanLayout),
+          euclidean(format == TsplibFormat::Euclidean2D), limits(limits),
+          reader(file.descriptor(), limits) {}
+
+    TsplibLoad read() {
+        std::string dimensionToken;
+        if (!reader.skipTo(dimensionKeyword)) {
+            return ended(Status::MissingKeyword, std::string(dimensionKeyword));
+        }
+        if (!nextWhole(dimensionToken, limits.memoryBudgetBytes)) {
+            return ended(Status::Incomplete);
+        }
+        std::string formatValue;
+        if (!reader.skipTo(layout.formatKeyword)) {
+            return ended(Status::MissingKeyword, std::string(layout.formatKeyword));
+        }
+        if (!nextWhole(formatValue, limits.memoryBudgetBytes)) {
+            return ended(Status::Incomplete);
+        }
+        if (formatValue != layout.formatValue) {
+            return failure(Status::UnsupportedFormat, std::move(formatValue));
+        }
+        const long dimension = std::strtol(dimensionToken.c_str(), nullptr, 10);
+        if (dimension < 0) {
+            return failure(Status::InvalidDimension, std::move(dimensionToken));
+        }
+        if (!reader.skipTo(layout.sectionKeyword)) {
+            return ended(Status::MissingKeyword, std::string(layout.sectionKeyword));
+        }
+        // A count above the signed 32-bit range is far beyond any matrix that fits in memory.
+        if (dimension > std::numeric_limits<std::int32_t>::max()) {
+            return failure(Status::OutOfMemory);
+        }
+        n = static_cast<std::uint32_t>(dimension);
+        const std::uint64_t coordinateBytes = euclidean ? multiplyBytes(n, 2 * sizeof(float)) : 0;
+        const std::uint64_t instanceBytes = addBytes(ArrayGraph::bytesFor(n), coordinateBytes);
+        if (instanceBytes > limits.memoryBudgetBytes) {
+            return failure(Status::OutOfMemory);
+        }
+        graphBudget = limits.memoryBudgetBytes - coordinateBytes;
+        memoryLeft = limits.memoryBudgetBytes - instanceBytes;
+        const Status status = euclidean ? readEuclidean() : readFullMatrix();
+        if (status != Status::Loaded) {
+            return ended(status);
+        }
+        TsplibLoad load;
+        load.status = Status::Loaded;
+        load.graph = std::move(graph);
+        load.dimension = static_cast<std::int32_t>(dimension);
+        return load;
+    }
+
+private:
+    // The file ended early, or the load was stopped: status, unless the load was cancelled or a
+    // token was too long to hold.
+    [[nodiscard]] TsplibLoad ended(Status status, std::string detail = {}) const {
+        if (reader.cancelled()) {
+            return failure(Status::Interrupted);
+        }
+        if (reader.tooLong()) {
+            return failure(Status::OutOfMemory);
+        }
+        return failure(status, std::move(detail));
+    }
+
+    bool nextWhole(std::string& token, std::uint64_t memory) {
+        return reader.next(token, tokenLimit(memory)) && !reader.tooLong();
+    }
+
+    // The matrix, made only once the file is long enough to hold its n*n weights, filled row by
+    // row; the diagonal is read but never stored.
+    Status readFullMatrix() {
+        const std::uint64_t size = file.getSize();
+        if (size != 0 &&
+            size - std::min(size, reader.offset()) < leastBytesFor(multiplyBytes(n, n))) {
+            return Status::Incomplete;
+        }
+        if (!makeGraph()) {
+            return Status::OutOfMemory;
+        }
+        for (std::uint32_t i = 0; i < n; ++i) {
+            for (std::uint32_t j = 0; j < n; ++j) {
+                std::uint32_t weight = 0;
+                if (!reader.nextWeight(weight)) {
+                    return Status::Incomplete;
+                }
+                if (i != j) {
+                    graph->addEdge(i, j, weight);
+                }
+            }
+        }
+        return Status::Loaded;
+    }
+
+    // n records (index ignored, x, y), read before the matrix is made, so that a file cut short
+    // never costs a matrix; then every pair gets its rounded distance in both directions.
+    Status readEuclidean() {
+        std::vector<float> xs;
+        std::vector<float> ys;
+        xs.reserve(n);
+        ys.reserve(n);
+        std::string token;
+        for (std::uint32_t k = 0; k < n; ++k) {
+            if (!reader.skip() || !nextWhole(token, memoryLeft)) {
+                return Status::Incomplete;
+            }
+            xs.push_back(toSingle(std::strtod(token.c_str(), nullptr)));
+            if (!nextWhole(token, memoryLeft)) {
+                return Status::Incomplete;
+            }
+            ys.push_back(toSingle(std::strtod(token.c_str(), nullptr)));
+        }
+        if (!makeGraph()) {
+            return Status::OutOfMemory;
+        }
+        // d(j, i) equals d(i, j) bit for bit: a - b is exactly -(b - a) and the squares match.
+        for (std::uint32_t i = 0; i < n; ++i) {
+            if (limits.cancelled()) {
+                return Status::Interrupted;
+            }
+            for (std::uint32_t j = i + 1; j < n; ++j) {
+                const std::uint32_t weight = euclideanWeight(xs[i] - xs[j], ys[i] - ys[j]);
+                graph->addEdge(i, j, weight);
+                graph->addEdge(j, i, weight);
+            }
+        }
+        return Status::Loaded;
+    }
+
+    bool makeGraph() {
+        graph = ArrayGraph::tryCreate(n, graphBudget);
+        return graph != nullptr;
+    }
+
+    const InputFile& file;
+    const Layout& layout;
+    bool euclidean;
+    const RunLimits& limits;
+    TokenReader reader;
+    std::uint32_t n = 0;               // the vertex count, once the header is read
+    std::uint64_t graphBudget = 0;     // the budget less the coordinates
+    std::uint64_t memoryLeft = 0;      // the budget less the whole instance
+    std::unique_ptr<ArrayGraph> graph; // the new instance, once it is made
+};
+
 } // namespace
 
 TsplibLoad readTsplibFile(const std::string& fileName, TsplibFormat format,
                           const RunLimits& limits) {
-    const Layout& layout = format == TsplibFormat::FullMatrix ? fullMatrixLayout : euclideanLayout;
     const InputFile file(fileName);
     if (!file.isOpen()) {
         return failure(Status::MissingFile);
     }
-    TokenReader reader(file.descriptor());
-
-    std::string dimensionToken;
-    if (!reader.skipTo(dimensionKeyword)) {
-        return failure(Status::MissingKeyword, std::string(dimensionKeyword));
-    }
-    if (!reader.next(dimensionToken)) {
-        return failure(Status::Incomplete);
-    }
-
-    std::string formatValue;
-    if (!reader.skipTo(layout.formatKeyword)) {
-        return failure(Status::MissingKeyword, std::string(layout.formatKeyword));
-    }
-    if (!reader.next(formatValue)) {
-        return failure(Status::Incomplete);
-    }
-    if (formatValue != layout.formatValue) {
-        return failure(Status::UnsupportedFormat, std::move(formatValue));
-    }
-
-    const long dimension = std::strtol(dimensionToken.c_str(), nullptr, 10);
-    if (dimension < 0) {
-        return failure(Status::InvalidDimension, std::move(dimensionToken));
-    }
-    if (!reader.skipTo(layout.sectionKeyword)) {
-        return failure(Status::MissingKeyword, std::string(layout.sectionKeyword));
-    }
-    // A count above the signed 32-bit range is far beyond any matrix that fits in memory.
-    if (dimension > std::numeric_limits<std::int32_t>::max()) {
+    try {
+        return InstanceReader(file, format, limits).read();
+    } catch (const std::bad_alloc&) {
         return failure(Status::OutOfMemory);
     }
-    std::unique_ptr<ArrayGraph> graph =
-        ArrayGraph::tryCreate(static_cast<std::uint64_t>(dimension), limits.memoryBudgetBytes);
-    if (!graph) {
-        return failure(Status::OutOfMemory);
-    }
-
-    const bool complete = format == TsplibFormat::FullMatrix ? readFullMatrix(reader, *graph)
-                                                             : readCoordinates(reader, *graph);
-    if (!complete) {
-        return failure(Status::Incomplete);
-    }
-    TsplibLoad load;
-    load.status = Status::Loaded;
-    load.graph = std::move(graph);
-    load.dimension = static_cast<std::int32_t>(dimension);
-    return load;
 }
 
 } // namespace komiwojazer

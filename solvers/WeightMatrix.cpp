@@ -11,12 +11,10 @@ std::optional<WeightMatrix> WeightMatrix::copyOf(const Graph& graph, const RunLi
         if (limits.cancelled()) {
             return std::nullopt;
         }
-        std::uint32_t* row = matrix.cells.data() + std::size_t{from} * n;
+        std::uint32_t* row = matrix.cells.get() + std::size_t{from} * n;
         for (std::uint32_t to = 0; to < n; ++to) {
-            if (to != from) {
-                row[to] = graph.getWeight(from, to);
-                matrix.heaviest = std::max(matrix.heaviest, row[to]);
-            }
+            row[to] = to == from ? 0 : graph.getWeight(from, to);
+            matrix.heaviest = std::max(matrix.heaviest, row[to]);
         }
     }
     return matrix;

@@ -4,8 +4,8 @@
 #include "graph/RunLimits.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
-#include <vector>
 
 namespace komiwojazer {
 
@@ -25,17 +25,20 @@ public:
     }
     // The n weights of the edges leaving from.
     [[nodiscard]] const std::uint32_t* row(std::uint32_t from) const {
-        return cells.data() + std::size_t{from} * n;
+        return cells.get() + std::size_t{from} * n;
     }
     // The heaviest off-diagonal weight; 0 below two vertices.
     [[nodiscard]] std::uint32_t getHeaviest() const { return heaviest; }
 
 private:
-    explicit WeightMatrix(std::uint32_t n) : n(n), cells(std::size_t{n} * n, 0) {}
+    // The cells are left unset: the copy writes each one, row by row, between its looks at the
+    // cancel flag, so that no long step of setting memory goes unchecked.
+    explicit WeightMatrix(std::uint32_t n)
+        : n(n), cells(std::make_unique_for_overwrite<std::uint32_t[]>(std::size_t{n} * n)) {}
 
-    std::uint32_t n;                  // vertex count
-    std::vector<std::uint32_t> cells; // n*n weights, cells[from * n + to]
-    std::uint32_t heaviest = 0;       // see getHeaviest
+    std::uint32_t n;                        // vertex count
+    std::unique_ptr<std::uint32_t[]> cells; // n*n weights, cells[from * n + to]
+    std::uint32_t heaviest = 0;             // see getHeaviest
 };
 
 } // namespace komiwojazer
