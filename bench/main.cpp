@@ -2,6 +2,7 @@
 // solvers and the straightforward reference ones can be compared run against run.
 //
 //   komiwojazer-bench tabu INSTANCE ITERATIONS [--diversification SEED] [--plain]
+//   komiwojazer-bench tabu-time INSTANCE SECONDS [--diversification SEED]
 //   komiwojazer-bench bb INSTANCE [--plain]
 //   komiwojazer-bench bf INSTANCE [--plain]
 //
@@ -70,6 +71,7 @@ double peakResidentMegabytes() {
 int usage() {
     std::cerr << "usage: komiwojazer-bench tabu INSTANCE ITERATIONS [--diversification SEED] "
                  "[--plain]\n"
+                 "       komiwojazer-bench tabu-time INSTANCE SECONDS [--diversification SEED]\n"
                  "       komiwojazer-bench bb INSTANCE [--plain]\n"
                  "       komiwojazer-bench bf INSTANCE [--plain]\n"
                  "INSTANCE: a TSPLIB file or rand:N:SEED\n";
@@ -144,6 +146,28 @@ int main(int argc, char** argv) {
         const double seconds = processSeconds() - started;
         std::cout << "route=" << joined(route) << "\nlength=" << routeLength(*graph, route)
                   << "\ncpu_s=" << seconds << '\n';
+        return 0;
+    }
+    if (command == "tabu-time" && positional.size() == 3) {
+        // The timed search as choice 5 runs it (restarts seeded with SEED rather than the wall
+        // clock), then a search with a fixed iteration count as long, so that the cost of the stop
+        // rule shows as the ratio of the two rates.
+        TabuParameters parameters;
+        parameters.diversification = diversification;
+        TabuControl timed = processTimeLimit(static_cast<std::uint32_t>(std::stoul(positional[2])));
+        timed.restartSeed = [seed] { return seed; };
+        double started = processSeconds();
+        const TabuOutcome outcome = runTabuSearch(*graph, parameters, timed);
+        const double seconds = processSeconds() - started;
+        started = processSeconds();
+        runTabuSearch(*graph, parameters, iterationLimit(outcome.iterations, seed));
+        const double fixedSeconds = processSeconds() - started;
+        const double rate = static_cast<double>(outcome.iterations) / seconds;
+        const double fixedRate = static_cast<double>(outcome.iterations) / fixedSeconds;
+        std::cout << "iterations=" << outcome.iterations << "\nrestarts=" << outcome.restarts
+                  << "\nbest_length=" << outcome.bestLength << "\ncpu_s=" << seconds
+                  << "\niterations_per_s=" << rate << "\nfixed_iterations_per_s=" << fixedRate
+                  << "\nratio=" << rate / fixedRate << '\n';
         return 0;
     }
     return usage();

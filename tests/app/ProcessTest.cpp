@@ -1,12 +1,13 @@
-// The program as a user runs it: a real process, a real Ctrl-C, a real address-space limit.
+// The program as a user runs it: a real process, real Ctrl-C, real limits and pipes.
 #include "SessionTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <csignal>
-#include <cstdio>
+#include <fcntl.h>
 #include <fstream>
+#include <poll.h>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -16,40 +17,52 @@
 namespace {
 
 using komiwojazer::testing::countOf;
+using komiwojazer::testing::TempDir;
 
-// A running copy of the program with its standard input and output on pipes.
+struct Launch {
+    std::uint64_t addressSpaceLimit = 0; // RLIMIT_AS, when not 0
+    const char* output = nullptr;        // a file for standard output instead of the pipe
+    int pipeSize = 0;                    // the output pipe's capacity, when not 0
+};
+
+// A running copy of the program with its standard input, output and error on pipes.
 class Program {
 public:
-    explicit Program(std::uint64_t addressSpaceLimit = 0) {
+    explicit Program(const Launch& launch = {}) {
         int input[2];
         int output[2];
-        EXPECT_EQ(pipe(input), 0);
-        EXPECT_EQ(pipe(output), 0);
+        int errors[2];
+        EXPECT_EQ(pipe(input) | pipe(output) | pipe(errors), 0);
+        if (launch.pipeSize != 0) {
+            fcntl(output[1], F_SETPIPE_SZ, launch.pipeSize);
+        }
         pid = fork();
         if (pid == 0) {
             dup2(input[0], STDIN_FILENO);
-            dup2(output[1], STDOUT_FILENO);
-            close(input[1]);
-            close(output[0]);
-            if (addressSpaceLimit != 0) {
-                const rlimit limit{addressSpaceLimit, addressSpaceLimit};
-                setrlimit(RLIMIT_AS, &limit);
+            dup2(launch.output ? open(launch.output, O_WRONLY) : output[1], STDOUT_FILENO);
+            dup2(errors[1], STDERR_FILENO);
+            const rlimit limit{launch.addressSpaceLimit, launch.addressSpaceLimit};
+            if (launch.addressSpaceLimit != 0 && setrlimit(RLIMIT_AS, &limit) != 0) {
+                _exit(126);
             }
             execl(KOMIWOJAZER_PROGRAM, KOMIWOJAZER_PROGRAM, static_cast<char*>(nullptr));
             _exit(127);
         }
         close(input[0]);
         close(output[1]);
+        close(errors[1]);
         toProgram = input[1];
         fromProgram = output[0];
+        errorsFromProgram = errors[0];
     }
     ~Program() {
-        close(toProgram);
-        close(fromProgram);
-        if (pid > 0 && !finished) {
+        if (!finished) {
             kill(pid, SIGKILL);
             waitpid(pid, nullptr, 0);
         }
+        close(toProgram);
+        close(fromProgram);
+        close(errorsFromProgram);
     }
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -58,17 +71,49 @@ public:
         ASSERT_EQ(write(toProgram, text.data(), text.size()), static_cast<ssize_t>(text.size()));
     }
 
-    // Reads the output until it holds text (true) or the program ends (false).
-    bool waitFor(const std::string& text) {
+    // Reads the output until text has appeared count times (true), or the program ends or a
+    // minute passes without it (false).
+    bool waitFor(const std::string& text, int count = 1) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
         char buffer[4096];
-        while (output.find(text) == std::string::npos) {
-            const ssize_t got = read(fromProgram, buffer, sizeof buffer);
+        while (countOf(output, text) < count) {
+            pollfd ready{fromProgram, POLLIN, 0};
+            if (std::chrono::steady_clock::now() > deadline || poll(&ready, 1, 100) < 0) {
+                return false;
+            }
+            const ssize_t got = ready.revents != 0 ? read(fromProgram, buffer, sizeof buffer) : 1;
             if (got <= 0) {
                 return false;
             }
-            output.append(buffer, static_cast<std::size_t>(got));
+            output.append(buffer, ready.revents != 0 ? static_cast<std::size_t>(got) : 0);
         }
         return true;
+    }
+
+    // Waits until the process's file under /proc passes test (ten seconds at most).
+    template <typename Test> bool waitForState(const std::string& file, Test test) {
+        for (int tries = 0; tries < 10'000; ++tries) {
+            std::ifstream state("/proc/" + std::to_string(pid) + "/" + file);
+            std::string text((std::istreambuf_iterator<char>(state)), {});
+            if (test(text)) {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return false;
+    }
+    // Until a handler catches Ctrl-C: the program is inside a long choice.
+    bool waitUntilCatchingCtrlC() {
+        return waitForState("status", [](const std::string& status) {
+            const std::size_t at = status.find("SigCgt:");
+            return at != std::string::npos &&
+                   (std::stoull(status.substr(at + 7), nullptr, 16) & (1u << (SIGINT - 1))) != 0;
+        });
+    }
+    // Until the program waits in a write to standard output.
+    bool waitUntilBlockedWriting() {
+        return waitForState("syscall",
+                            [](const std::string& call) { return call.starts_with("1 0x1 "); });
     }
 
     void interrupt() const { kill(pid, SIGINT); }
@@ -78,6 +123,10 @@ public:
         close(toProgram);
         toProgram = -1;
         waitFor("\x01never printed");
+        char buffer[4096];
+        for (ssize_t got; (got = read(errorsFromProgram, buffer, sizeof buffer)) > 0;) {
+            errors.append(buffer, static_cast<std::size_t>(got));
+        }
         int status = 0;
         waitpid(pid, &status, 0);
         finished = true;
@@ -85,58 +134,106 @@ public:
     }
 
     std::string output;
+    std::string errors;
 
 private:
     pid_t pid = -1;
     int toProgram = -1;
     int fromProgram = -1;
+    int errorsFromProgram = -1;
     bool finished = false;
 };
 
-// Ctrl-C ends a tabu run with the best route so far, and a branch-and-bound run; the instance and
-// the menu stay.
-TEST(Process, CtrlCStopsSolverRunsAndKeepsTheInstance) {
+const std::string interrupted = "+++ MELON MELON MELON +++ Przerwano +++\n\n";
+
+// Ctrl-C ends each long choice (a tabu run with its best route so far, branch and bound, a load
+// that never ends, a series) within the session; the instance stays. At a prompt it ends the
+// program.
+TEST(Process, CtrlCEndsEachLongChoiceAndKeepsTheInstance) {
     Program program;
     program.type("1 60\n4 100\n5\n");
-    ASSERT_TRUE(program.waitFor("Dywersyfikacja wlaczona, kryterium: 1000 iteracji\n\n"));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(program.waitFor("kryterium: 1000 iteracji\n\n"));
     program.interrupt();
-    ASSERT_TRUE(program.waitFor("+++ MELON MELON MELON +++ Przerwano +++\n\n"));
-    ASSERT_TRUE(program.waitFor("Czas wykonania algorytmu [s]: "));
+    ASSERT_TRUE(program.waitFor(interrupted) && program.waitFor("Wybierz: ", 4));
     program.type("6\n");
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(program.waitUntilCatchingCtrlC());
     program.interrupt();
-    program.type("2\n0\n");
-    EXPECT_EQ(program.finish(), 0);
-    const std::string after = program.output.substr(program.output.find("Przerwano"));
-    EXPECT_NE(after.find("Dlugosc trasy: "), std::string::npos);
-    EXPECT_EQ(countOf(after, "Przerwano +++\n\n"), 2);
-    EXPECT_EQ(countOf(after, "\t\n"), 60);
-    EXPECT_NE(after.find("Konczenie..."), std::string::npos);
-}
-
-TEST(Process, CtrlCAtThePromptEndsTheProgram) {
-    Program program;
-    ASSERT_TRUE(program.waitFor("Wybierz: "));
+    ASSERT_TRUE(program.waitFor(interrupted, 2) && program.waitFor("Wybierz: ", 5));
+    program.type("8 /proc/self/pagemap\n");
+    ASSERT_TRUE(program.waitUntilCatchingCtrlC());
+    program.interrupt();
+    ASSERT_TRUE(program.waitFor(interrupted, 3));
+    program.type("7\n");
+    ASSERT_TRUE(program.waitFor("Pomiar 1 [s] (1 z 10 bez dywersyfikacji)...\n"));
+    program.interrupt();
+    ASSERT_TRUE(program.waitFor(interrupted, 4));
+    program.type("2\n");
+    ASSERT_TRUE(program.waitFor("Wybierz: ", 8));
     program.interrupt();
     EXPECT_EQ(program.finish(), 128 + SIGINT);
+    const std::string after = program.output.substr(program.output.find("Przerwano"));
+    EXPECT_EQ(countOf(after, "Dlugosc trasy: "), 1);
+    EXPECT_EQ(countOf(after, "\t\n"), 60);
 }
 
-// Under a lowered address-space limit, a huge instance (generated or promised by a file header)
-// and a branch-and-bound queue that outgrows the limit are refused; the process lives on.
+// Each progress line of a series is out before its run starts: a Ctrl-C sent on seeing it ends
+// that very run, series after series.
+TEST(Process, SeriesProgressArrivesBeforeEachRun) {
+    Program program;
+    program.type("1 5\n");
+    for (int series = 1; series <= 5; ++series) {
+        program.type("7\n");
+        ASSERT_TRUE(program.waitFor("Pomiar 1 [s] (1 z 10 bez dywersyfikacji)...\n", series));
+        program.interrupt();
+        ASSERT_TRUE(program.waitFor(interrupted, series));
+    }
+    program.type("0\n");
+    EXPECT_EQ(program.finish(), 0);
+    EXPECT_EQ(countOf(program.output, "(1 z 10 bez dywersyfikacji)...\n" + interrupted), 5);
+}
+
+// A Ctrl-C that lands while the report waits in a write to a full pipe neither loses output nor
+// vanishes: the report arrives whole, and the next run is the one that ends.
+TEST(Process, CtrlCDuringABlockedWriteLosesNothing) {
+    Program program({.pipeSize = 4096});
+    program.type("1 2000\n4 1\n5\n");
+    ASSERT_TRUE(program.waitFor("kryterium: 1000 iteracji\n\n"));
+    for (int k = 0; k < 5; ++k) {
+        ASSERT_TRUE(program.waitUntilBlockedWriting());
+        program.interrupt();
+    }
+    program.type("5\n0\n");
+    EXPECT_EQ(program.finish(), 0);
+    EXPECT_EQ(countOf(program.output.substr(program.output.find("iteracji\n\n")), "\t"), 4002);
+    EXPECT_NE(program.output.find("Dlugosc trasy: "), std::string::npos);
+    EXPECT_NE(program.output.find("iteracji\n\n" + interrupted + "1 - wygeneruj"),
+              std::string::npos);
+    EXPECT_NE(program.output.find("Konczenie..."), std::string::npos);
+}
+
+// Under a lowered address-space limit, a huge instance (generated, promised by a file header or
+// spelt as one endless word) and a search that outgrows the limit are refused; the process lives.
 TEST(Process, AddressSpaceLimitIsRespected) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
 #endif
-    const std::string file = ::testing::TempDir() + "komiwojazer-huge.atsp";
-    std::ofstream(file) << "DIMENSION: 20000\nEDGE_WEIGHT_FORMAT: FULL_MATRIX\n"
-                           "EDGE_WEIGHT_SECTION\n0 1 2\n";
-    Program program(std::uint64_t{96} << 20);
-    program.type("1 70\n1 20000\n8 " + file + "\n6\n2\n0\n");
+    const TempDir dir;
+    const std::string huge = dir.file("huge.atsp", "DIMENSION: 20000\nEDGE_WEIGHT_FORMAT: "
+                                                   "FULL_MATRIX\nEDGE_WEIGHT_SECTION\n0 1 2\n");
+    const std::string word = dir.file("word.atsp", "DIMENSION: " + std::string(50 << 20, '7'));
+    Program program({.addressSpaceLimit = std::uint64_t{96} << 20});
+    program.type("1 70\n1 20000\n8 " + huge + "\n6\n8 " + word + "\n2\n0\n");
     EXPECT_EQ(program.finish(), 0);
-    std::remove(file.c_str());
-    EXPECT_EQ(countOf(program.output, "+++ MELON MELON MELON +++ Brak pamieci +++\n\n"), 3);
+    EXPECT_EQ(countOf(program.output, "+++ MELON MELON MELON +++ Brak pamieci +++\n\n"), 4);
     EXPECT_EQ(countOf(program.output, "\t\n"), 70);
+}
+
+TEST(Process, LostOutputIsNotASuccess) {
+    Program program({.output = "/dev/full"});
+    program.type("1 3\n2\n0\n");
+    EXPECT_EQ(program.finish(), 1);
+    EXPECT_EQ(program.errors,
+              "+++ MELON MELON MELON +++ Blad zapisu wyjscia programu, wyjscie utracone +++\n");
 }
 
 } // namespace

@@ -11,64 +11,57 @@
 namespace komiwojazer::testing {
 
 // The screen between two prompts, written out by hand so that a typo in the program shows.
-inline const std::string menuText = "1 - wygeneruj losowe dane\n"
-                                    "2 - wyswietl dane\n"
-                                    "3 - dywersyfikacja TS\n"
-                                    "4 - czas zatrzymania TS\n"
-                                    "5 - tabu search\n"
-                                    "6 - podzial i ograniczenia\n"
-                                    "7 - automatyczne pomiary (tabu search)\n"
-                                    "8 - wczytaj dane z pliku ATSP\n"
-                                    "9 - wczytaj dane z pliku TSP\n"
-                                    "Aby zakonczyc - 0\n"
-                                    "Wybierz: ";
+inline const std::string menuText =
+    "1 - wygeneruj losowe dane\n2 - wyswietl dane\n3 - dywersyfikacja TS\n"
+    "4 - czas zatrzymania TS\n5 - tabu search\n6 - podzial i ograniczenia\n"
+    "7 - automatyczne pomiary (tabu search)\n8 - wczytaj dane z pliku ATSP\n"
+    "9 - wczytaj dane z pliku TSP\nAby zakonczyc - 0\nWybierz: ";
 
-struct Session {
-    std::string output;
-    int status = -1;
-};
+// The worked four-vertex instance whose optimum is 0, 1, 2, 3, 0 of length 8.
+inline const std::string fourVertexMatrix =
+    "NAME: four\nTYPE: ATSP\nDIMENSION: 4\nEDGE_WEIGHT_TYPE: EXPLICIT\n"
+    "EDGE_WEIGHT_FORMAT: FULL_MATRIX\nEDGE_WEIGHT_SECTION\n0 3 5 9\n4 0 2 7\n6 8 0 1\n2 5 4 "
+    "0\nEOF\n";
 
-// The program's options with tabu runs cut to 200 iterations, so that no test waits for seconds.
+// Tabu runs cut to 200 iterations, so that no test waits for seconds.
+inline TabuOutcome quickTabuRun(const Graph& graph, const TabuParameters& parameters, std::uint32_t,
+                                const RunLimits& limits) {
+    return runTabuSearch(graph, parameters, iterationLimit(200, 1), limits);
+}
+
 inline MenuOptions quickOptions() {
     MenuOptions options;
-    options.tabuRun = [](const Graph& graph, const TabuParameters& parameters, std::uint32_t,
-                         const RunLimits& limits) {
-        return runTabuSearch(graph, parameters, iterationLimit(200, 1), limits);
-    };
+    options.tabuRun = quickTabuRun;
     return options;
 }
 
-// Runs a whole session on the given input.
-inline Session runSession(const std::string& input, const MenuOptions& options = quickOptions()) {
+struct Session {
+    std::string output;
+    std::string errors;
+    int status = -1;
+};
+
+inline Session runSession(const std::string& input, const MenuOptions& options = quickOptions(),
+                          std::ostream* out = nullptr) {
     std::istringstream in(input);
-    std::ostringstream out;
+    std::ostringstream text;
+    std::ostringstream errors;
     Session session;
-    session.status = runMenu(in, out, out, options);
-    session.output = out.str();
+    session.status = runMenu(in, out != nullptr ? *out : text, errors, options);
+    session.output = text.str();
+    session.errors = errors.str();
     return session;
 }
 
-// The output after the banner, with every menu replaced by "<menu>".
-inline std::string afterBanner(const std::string& output) {
-    const std::string banner = "Uzycie macierzowej reprezentacji grafu\n\n";
-    std::string rest = output.substr(output.find(banner) + banner.size());
+// What a session shows after its banner, every menu replaced by "<menu>".
+inline std::string screen(const std::string& input, const MenuOptions& options = quickOptions()) {
+    std::string rest = runSession(input, options).output;
+    rest.erase(0, rest.find(menuText));
     for (std::size_t at = rest.find(menuText); at != std::string::npos;
          at = rest.find(menuText, at)) {
         rest.replace(at, menuText.size(), "<menu>");
     }
     return rest;
-}
-
-// What a session shows after its banner, menus folded.
-inline std::string screen(const std::string& input, const MenuOptions& options = quickOptions()) {
-    return afterBanner(runSession(input, options).output);
-}
-
-// The same without the farewell block that every run ends with.
-inline std::string screenBeforeEnd(const std::string& input,
-                                   const MenuOptions& options = quickOptions()) {
-    const std::string text = screen(input, options);
-    return text.substr(0, text.rfind("Konczenie...\n"));
 }
 
 inline int countOf(const std::string& text, const std::string& part) {
@@ -91,24 +84,33 @@ inline std::string withoutTimes(const std::string& text) {
     return result.append(text, from, std::string::npos);
 }
 
-// A file in a fresh directory of its own, removed with the object.
-class TempFile {
+// A fresh directory of this test's own, removed with the object.
+class TempDir {
 public:
-    explicit TempFile(const std::string& contents, const std::string& name = "instance.txt") {
+    TempDir() {
         static int counter = 0;
-        directory =
-            std::filesystem::temp_directory_path() /
-            ("komiwojazer-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        std::filesystem::create_directories(directory);
-        path = (directory / name).string();
-        std::ofstream(path) << contents;
+        path = std::filesystem::temp_directory_path() /
+               ("komiwojazer-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        std::filesystem::create_directories(path);
     }
-    ~TempFile() { std::filesystem::remove_all(directory); }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
+    ~TempDir() { std::filesystem::remove_all(path); }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
 
-    std::filesystem::path directory;
-    std::string path;
+    // Writes a file into the directory and returns its path.
+    [[nodiscard]] std::string file(const std::string& name, const std::string& contents) const {
+        std::ofstream(path / name, std::ios::binary) << contents;
+        return (path / name).string();
+    }
+
+    std::filesystem::path path;
 };
+
+inline std::string fileContents(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream contents;
+    contents << file.rdbuf();
+    return contents.str();
+}
 
 } // namespace komiwojazer::testing

@@ -1,35 +1,20 @@
 #include "SessionTestSupport.h"
 
-#include "app/Interruption.h"
-#include "app/MeasurementSeries.h"
 #include "app/SolverRuns.h"
 #include "graph/ArrayGraph.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <fstream>
 #include <sstream>
+#include <sys/stat.h>
+#include <utility>
+#include <vector>
 
 namespace komiwojazer {
 namespace {
 
 using namespace komiwojazer::testing;
-
-// The worked four-vertex instance whose optimum is 0, 1, 2, 3, 0 of length 8.
-const std::string fourVertexMatrix = "NAME: four\nTYPE: ATSP\nDIMENSION: 4\n"
-                                     "EDGE_WEIGHT_TYPE: EXPLICIT\nEDGE_WEIGHT_FORMAT: FULL_MATRIX\n"
-                                     "EDGE_WEIGHT_SECTION\n"
-                                     "0 3 5 9\n4 0 2 7\n6 8 0 1\n2 5 4 0\nEOF\n";
-const std::string optimumTable = "0\t0\t0\n1\t3\t3\n2\t2\t5\n3\t1\t6\n0\t2\t8\nDlugosc trasy: 8\n\n"
-                                 "Czas wykonania algorytmu [s]: T\n\n";
-
-std::string fileContents(const std::string& path) {
-    std::ifstream file(path);
-    std::stringstream contents;
-    contents << file.rdbuf();
-    return contents.str();
-}
 
 TEST(RouteReport, PrintsEdgesWithRunningTotalAndCopesWithAnEmptyRoute) {
     ArrayGraph graph(3);
@@ -44,21 +29,135 @@ TEST(RouteReport, PrintsEdgesWithRunningTotalAndCopesWithAnEmptyRoute) {
                          "Dlugosc trasy: 0\n\nCzas wykonania algorytmu [s]: 1e-07\n\n");
 }
 
-// Both solvers print the same table; tabu search first shows its parameters and refuses stop
-// times below one second.
-TEST(SolverChoices, RunsPrintParametersAndRoutes) {
-    const TempFile file(fourVertexMatrix);
-    const std::string tabu = "<menu>\nKadencja: 40\nCzas zatrzymania algorytmu [s]: 10\n";
-    const std::string stopTime = "<menu>\nPoprzedni czas pracy TS: ";
-    const std::string cheese = "+++ MELON MELON MELON +++ Blad: Brak Sera! +++ !!!!! +++\n\n";
-    EXPECT_EQ(withoutTimes(screenBeforeEnd("8 " + file.path + " 5 3 5 4 0 5 4 -1 5 6 0")),
-              "<menu>\nPodaj nazwe pliku: Wczytano - liczba wierzcholkow: 4\n\n" + tabu +
-                  "Dywersyfikacja wlaczona, kryterium: 1000 iteracji\n\n" + optimumTable +
-                  "<menu>\nDywersyfikacja TS zostala wylaczona\n\n" + tabu +
-                  "Dywersyfikacja wylaczona\n\n" + optimumTable + stopTime +
-                  "10\nPodaj nowy czas: \n<menu>\n" + cheese + stopTime +
-                  "0\nPodaj nowy czas: \n<menu>\n" + cheese + "<menu>\n" + optimumTable +
-                  "<menu>\n");
+// Stands in for the search: records what each run was handed and returns the given route.
+struct SearchSpy {
+    std::vector<std::pair<bool, std::uint32_t>> runs; // diversification and stop time per run
+    Route route{0, 1, 2, 3, 0};                       // of length 8 on the four-vertex instance
+    std::uint64_t interruptAtRun = 0;                 // raise SIGINT during this run (from 1)
+
+    MenuOptions options() {
+        MenuOptions options;
+        options.tabuRun = [this](const Graph&, const TabuParameters& parameters,
+                                 std::uint32_t stopTime, const RunLimits&) {
+            runs.emplace_back(parameters.diversification, stopTime);
+            if (runs.size() == interruptAtRun) {
+                std::raise(SIGINT);
+            }
+            TabuOutcome outcome;
+            outcome.bestRoute = route;
+            return outcome;
+        };
+        return options;
+    }
+};
+
+// Choices 5 and 7 hand the search its flag and stop time; the series writes the default results
+// file into the working directory, and a second series replaces it without the first one's sums.
+TEST(MeasurementSeries, RunsInOrderAndEachSeriesWritesItsOwnFile) {
+    const TempDir dir;
+    const std::string file = dir.file("four.atsp", fourVertexMatrix);
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path);
+    SearchSpy spy;
+    std::vector<std::pair<bool, std::uint32_t>> expected{{true, 10}, {false, 10}, {false, 3}};
+    for (int pass = 0; pass < 10; ++pass) {
+        for (const std::uint32_t stopTime : {1u, 5u, 10u, 15u}) {
+            expected.insert(expected.end(), {{false, stopTime}, {true, stopTime}});
+        }
+    }
+    const std::string out = screen("8 " + file + " 5 3 5 4 3 5 7", spy.options());
+    EXPECT_EQ(spy.runs, expected);
+    EXPECT_NE(out.find("Kryterium dywersyfikacji: 1000 iteracji\n"
+                       "Pomiar 1 [s] (1 z 10 bez dywersyfikacji)...\n"
+                       "Pomiar 1 [s] (1 z 10 z dywersyfikacja)...\nPomiar 5 [s] (1 z 10 bez"),
+              std::string::npos);
+    EXPECT_NE(out.find("Pomiar 15 [s] (10 z 10 z dywersyfikacja)...\n"
+                       "Opracowywanie wynikow...\nZapis wynikow...\nGotowe!\n\n<menu>\nKonczenie"),
+              std::string::npos);
+    EXPECT_EQ(fileContents("wyniki-komiwojazer-ts.txt"),
+              "czas - bez dywersyfikacji - z dywersyfikacja\n"
+              "1 [s]: 8 8\n5 [s]: 8 8\n10 [s]: 8 8\n15 [s]: 8 8\n");
+    spy.route = {0, 2, 3, 1, 0}; // length 15
+    static_cast<void>(screen("8 " + file + " 7", spy.options()));
+    EXPECT_EQ(fileContents("wyniki-komiwojazer-ts.txt").substr(45, 22), "1 [s]: 15 15\n5 [s]: 15");
+    std::filesystem::current_path(before);
+}
+
+// A results file that cannot be replaced (a directory, a pipe) never blocks the program: the
+// results are shown instead. A symbolic link leads to the file that is replaced.
+TEST(MeasurementSeries, ResultsGoWhereTheyCan) {
+    const TempDir dir;
+    const std::string file = dir.file("four.atsp", fourVertexMatrix);
+    ASSERT_EQ(::mkfifo((dir.path / "pipe").c_str(), 0600), 0);
+    std::filesystem::create_directory(dir.path / "directory");
+    std::filesystem::create_symlink("directory/target.txt", dir.path / "link");
+    SearchSpy spy;
+    MenuOptions options = spy.options();
+    options.measurements.measurementTimes = {2};
+    options.measurements.repetitions = 1;
+    for (const char* name : {"pipe", "directory"}) {
+        options.measurements.resultsFile = (dir.path / name).string();
+        EXPECT_NE(screen("8 " + file + " 7 0", options)
+                      .find("Zapis wynikow...\nczas - bez dywersyfikacji - z dywersyfikacja\n"
+                            "2 [s]: 8 8\n+++ MELON MELON MELON +++ Blad zapisu pliku " +
+                            options.measurements.resultsFile + " +++\n\n<menu>\n"),
+                  std::string::npos);
+    }
+    options.measurements.resultsFile = (dir.path / "link").string();
+    EXPECT_NE(screen("8 " + file + " 7 0", options).find("Gotowe!"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path / "link"));
+    EXPECT_EQ(fileContents((dir.path / "directory/target.txt").string()),
+              "czas - bez dywersyfikacji - z dywersyfikacja\n2 [s]: 8 8\n");
+}
+
+// Output that a Ctrl-C hits while a route report is being printed.
+class InterruptedWhileReporting : public std::stringbuf {
+protected:
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        if (std::string_view(text, static_cast<std::size_t>(count)).starts_with("Dlugosc")) {
+            std::raise(SIGINT);
+        }
+        return std::stringbuf::xsputn(text, count);
+    }
+};
+
+// Ctrl-C ends a series without a file, and a tabu run with its best route so far; one that comes
+// while a report is printed ends the next run instead of being lost.
+TEST(Interruption, CtrlCEndsTheRunItHitsOrTheNextOne) {
+    const TempDir dir;
+    const std::string file = dir.file("four.atsp", fourVertexMatrix);
+    SearchSpy spy;
+    spy.interruptAtRun = 3;
+    MenuOptions options = spy.options();
+    options.measurements.resultsFile = (dir.path / "results.txt").string();
+    EXPECT_NE(screen("8 " + file + " 7 0", options)
+                  .find("Pomiar 5 [s] (1 z 10 bez dywersyfikacji)...\n"
+                        "+++ MELON MELON MELON +++ Przerwano +++\n\n<menu>\n"),
+              std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(options.measurements.resultsFile));
+
+    options.tabuRun = [](const Graph& graph, const TabuParameters& parameters, std::uint32_t,
+                         const RunLimits& limits) {
+        TabuControl control = iterationLimit(100'000, 1); // far more than the test waits for
+        control.stop = [](std::uint64_t iterations) {
+            if (iterations == 30) {
+                std::raise(SIGINT);
+            }
+            return iterations >= 100'000;
+        };
+        return runTabuSearch(graph, parameters, control, limits);
+    };
+    EXPECT_NE(withoutTimes(screen("8 " + file + " 5 0", options))
+                  .find("iteracji\n\n+++ MELON MELON MELON +++ Przerwano +++\n\n0\t0\t0\n"),
+              std::string::npos);
+
+    InterruptedWhileReporting buffer;
+    std::ostream out(&buffer);
+    runSession("8 " + file + " 5 5 0", quickOptions(), &out);
+    EXPECT_EQ(countOf(buffer.str(), "Dlugosc trasy: 8"), 1);
+    EXPECT_NE(
+        buffer.str().find("iteracji\n\n+++ MELON MELON MELON +++ Przerwano +++\n\n" + menuText),
+        std::string::npos);
 }
 
 TEST(SolverChoices, BranchAndBoundOutOfMemoryKeepsTheInstance) {
@@ -68,129 +167,6 @@ TEST(SolverChoices, BranchAndBoundOutOfMemoryKeepsTheInstance) {
     EXPECT_NE(out.find("<menu>\n+++ MELON MELON MELON +++ Brak pamieci +++\n\n<menu>\n"),
               std::string::npos);
     EXPECT_EQ(countOf(out, "\t\n"), 12);
-}
-
-// Every load answers with its one line; a refused file leaves the 2-vertex instance in place.
-TEST(LoadChoices, EveryOutcomeHasItsLineAndRefusalsKeepTheInstance) {
-    const struct {
-        char choice;
-        std::string contents;
-        std::string line; // "@" stands for the file's name
-    } cases[] = {
-        {'8', fourVertexMatrix, "Wczytano - liczba wierzcholkow: 4"},
-        {'8', "DIMENSION: 2 EDGE_WEIGHT_FORMAT: LOWER_DIAG_ROW EDGE_WEIGHT_SECTION 0 1 0",
-         "+++ MELON MELON MELON +++ Nieobslugiwany format LOWER_DIAG_ROW +++"},
-        {'9', fourVertexMatrix, "+++ MELON MELON MELON +++ Nieobslugiwany format EXPLICIT +++"},
-        {'9', "DIMENSION : 3\nEDGE_WEIGHT_TYPE : EUC_2D\nNODE_COORD_SECTION\n",
-         "+++ MELON MELON MELON +++ Brak klucza DIMENSION: w pliku @ +++"},
-        {'8', "DIMENSION: 3 EDGE_WEIGHT_FORMAT: FULL_MATRIX",
-         "+++ MELON MELON MELON +++ Brak klucza EDGE_WEIGHT_SECTION w pliku @ +++"},
-        {'8', "DIMENSION: 3 EDGE_WEIGHT_FORMAT: FULL_MATRIX EDGE_WEIGHT_SECTION 0 1",
-         "+++ MELON MELON MELON +++ Niekompletny plik @ +++"},
-        {'9', "DIMENSION: -5x EDGE_WEIGHT_TYPE: EUC_2D NODE_COORD_SECTION",
-         "+++ MELON MELON MELON +++ Nieprawidlowy wymiar -5x +++"},
-        {'8', "DIMENSION: 1000000 EDGE_WEIGHT_FORMAT: FULL_MATRIX EDGE_WEIGHT_SECTION 1 2 3",
-         "+++ MELON MELON MELON +++ Brak pamieci +++"},
-    };
-    for (const auto& c : cases) {
-        const TempFile file(c.contents);
-        std::string line = c.line;
-        if (const std::size_t at = line.find('@'); at != std::string::npos) {
-            line.replace(at, 1, file.path);
-        }
-        const std::string out =
-            screen("1 2 " + std::string(1, c.choice) + " " + file.path + " 2 0");
-        EXPECT_NE(out.find("<menu>\nPodaj nazwe pliku: " + line + "\n\n<menu>\n"),
-                  std::string::npos)
-            << out;
-        EXPECT_EQ(countOf(out, "\t\n"), line.starts_with("Wczytano") ? 4 : 2) << line;
-    }
-    // Names that are no readable file: the missing-file line with the name as typed.
-    const TempFile file("");
-    for (const std::string& name : {file.directory.string(), file.path + ".none"}) {
-        EXPECT_NE(screen("8 " + name + " 0")
-                      .find("Podaj nazwe pliku: +++ MELON MELON MELON +++ Brak pliku " + name +
-                            " +++\n\n<menu>\n"),
-                  std::string::npos);
-    }
-}
-
-TEST(MeasurementSeries, AveragesRoundHalvesToEven) {
-    EXPECT_EQ(averageLength(125, 10), 12);
-    EXPECT_EQ(averageLength(135, 10), 14);
-    EXPECT_EQ(averageLength(126, 10), 13);
-}
-
-TEST(MeasurementSeries, RunsInOrderAndWritesFiveLines) {
-    const TempFile file(fourVertexMatrix);
-    MenuOptions options = quickOptions();
-    options.measurements.measurementTimes = {0, 2};
-    options.measurements.repetitions = 2;
-    options.measurements.resultsFile = (file.directory / "results.txt").string();
-    // The settings must not matter to the series.
-    const std::string out = screen("8 " + file.path + " 3 4 0 7 0", options);
-    std::string runs;
-    for (const char* pass : {"1", "2"}) {
-        for (const char* time : {"0", "2"}) {
-            runs +=
-                "Pomiar " + std::string(time) + " [s] (" + pass + " z 2 bez dywersyfikacji)...\n";
-            runs += "Pomiar " + std::string(time) + " [s] (" + pass + " z 2 z dywersyfikacja)...\n";
-        }
-    }
-    EXPECT_NE(out.find("<menu>\nPomiary dla problemu komiwojazera, tabu search\nKadencja: 40\n"
-                       "Kryterium dywersyfikacji: 1000 iteracji\n" +
-                       runs + "Opracowywanie wynikow...\nZapis wynikow...\nGotowe!\n\n<menu>\n"),
-              std::string::npos)
-        << out;
-    EXPECT_EQ(fileContents(options.measurements.resultsFile),
-              "czas - bez dywersyfikacji - z dywersyfikacja\n0 [s]: 8 8\n2 [s]: 8 8\n");
-}
-
-TEST(MeasurementSeries, UnwritableFileShowsTheResultsAndNoInstanceLeavesItAlone) {
-    const TempFile file(fourVertexMatrix);
-    MenuOptions options = quickOptions();
-    options.measurements.measurementTimes = {1};
-    options.measurements.repetitions = 1;
-    options.measurements.resultsFile = file.directory.string(); // a directory cannot be written
-    EXPECT_NE(screen("8 " + file.path + " 7 0", options)
-                  .find("Zapis wynikow...\nczas - bez dywersyfikacji - z dywersyfikacja\n"
-                        "1 [s]: 8 8\n+++ MELON MELON MELON +++ Blad zapisu pliku " +
-                        options.measurements.resultsFile + " +++\n\n<menu>\n"),
-              std::string::npos);
-
-    options.measurements.resultsFile = file.path;
-    EXPECT_EQ(screenBeforeEnd("7 0", options),
-              "<menu>\n+++ MELON MELON MELON +++ Brak zaladowanych danych +++\n\n<menu>\n");
-    EXPECT_EQ(fileContents(file.path), fourVertexMatrix);
-}
-
-// Options whose tabu runs act as if Ctrl-C came after 30 iterations.
-MenuOptions interruptedAfterFewIterations() {
-    MenuOptions options;
-    options.tabuRun = [](const Graph& graph, const TabuParameters& parameters, std::uint32_t,
-                         const RunLimits& limits) {
-        TabuControl control = iterationLimit(0, 1);
-        control.stop = [](std::uint64_t iterations) {
-            if (iterations == 30) {
-                std::raise(SIGINT);
-            }
-            return iterations >= 100'000; // a safety net should the interruption be ignored
-        };
-        return runTabuSearch(graph, parameters, control, limits);
-    };
-    return options;
-}
-
-TEST(Interruption, SeriesStopsWithoutWritingAFile) {
-    const TempFile file(fourVertexMatrix);
-    MenuOptions options = interruptedAfterFewIterations();
-    options.measurements.resultsFile = (file.directory / "results.txt").string();
-    EXPECT_NE(screen("8 " + file.path + " 7 0", options)
-                  .find("Kryterium dywersyfikacji: 1000 iteracji\n"
-                        "Pomiar 1 [s] (1 z 10 bez dywersyfikacji)...\n"
-                        "+++ MELON MELON MELON +++ Przerwano +++\n\n<menu>\n"),
-              std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(options.measurements.resultsFile));
 }
 
 } // namespace

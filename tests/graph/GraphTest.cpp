@@ -1,5 +1,6 @@
 #include "graph/ArrayGraph.h"
 #include "graph/ListGraph.h"
+#include "graph/TableBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -73,12 +74,14 @@ TEST(ArrayGraph, ZeroWeightLeavesTheCellFreeAndDisplayEndsCellsWithTabs) {
     EXPECT_EQ(displayed(graph), "0\t4\t\n6\t0\t\n");
 }
 
-TEST(ArrayGraph, TryCreateRefusesWhatCannotFit) {
-    EXPECT_EQ(ArrayGraph::tryCreate(1'000'000'000, std::uint64_t{1} << 40), nullptr);
-    EXPECT_EQ(ArrayGraph::tryCreate(std::uint64_t{1} << 40, ~std::uint64_t{0}), nullptr);
-    const auto small = ArrayGraph::tryCreate(3, 1000);
-    ASSERT_NE(small, nullptr);
-    EXPECT_EQ(small->getVertexNumber(), 3u);
+// The size of 2^31 vertices once wrapped to 16 GiB, which a large machine could seem to hold.
+TEST(ArrayGraph, SizeOfAHugeCountDoesNotWrap) {
+    EXPECT_EQ(ArrayGraph::bytesFor(std::uint64_t{1} << 31), saturatedBytes);
+    EXPECT_EQ(ArrayGraph::bytesFor(0xffffffffu), saturatedBytes);
+    EXPECT_EQ(ArrayGraph::tryCreate(std::uint64_t{1} << 31, std::uint64_t{1} << 40), nullptr);
+    EXPECT_EQ(ArrayGraph::bytesFor(3), 3 * 3 * 4 + 3 * sizeof(void*));
+    EXPECT_EQ(ArrayGraph::tryCreate(3, ArrayGraph::bytesFor(3) - 1), nullptr);
+    EXPECT_EQ(ArrayGraph::tryCreate(3, ArrayGraph::bytesFor(3))->getVertexNumber(), 3u);
 }
 
 TEST(ListGraph, ZeroWeightCreatesAnEdgeThatBlocksLaterAdds) {

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <tuple>
 #include <unistd.h>
 #include <utility>
@@ -26,10 +29,10 @@ fs::path tempPath(const std::string& name) {
 }
 
 // Reads text as an instance file of the given layout.
-TsplibLoad load(const std::string& text, TsplibFormat format) {
+TsplibLoad load(const std::string& text, TsplibFormat format, const RunLimits& limits = {}) {
     const fs::path path = tempPath("instance");
     std::ofstream(path, std::ios::binary) << text;
-    TsplibLoad result = readTsplibFile(path.string(), format);
+    TsplibLoad result = readTsplibFile(path.string(), format, limits);
     fs::remove(path);
     return result;
 }
@@ -128,15 +131,53 @@ TEST(TsplibReader, TokensAcrossReadBlocks) {
         << "at character " << at.first - stored.begin();
 }
 
-TEST(TsplibReader, MissingFileDirectoryAndPipeAreMissingFiles) {
+TEST(TsplibReader, MissingFileDirectoryPipeAndNulByteAreMissingFiles) {
     const fs::path pipe = tempPath("pipe");
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    for (const fs::path& path : {tempPath("absent"), fs::path(::testing::TempDir()), pipe}) {
-        const TsplibLoad none = readTsplibFile(path.string(), matrix);
-        EXPECT_EQ(none.status, S::MissingFile) << path;
+    std::ofstream(tempPath("real")) << head + "1" + matrixBody + "0";
+    const std::string names[] = {tempPath("absent").string(), ::testing::TempDir(), pipe.string(),
+                                 tempPath("real").string() + std::string(1, '\0') + "x"};
+    for (const std::string& name : names) {
+        const TsplibLoad none = readTsplibFile(name, matrix);
+        EXPECT_EQ(none.status, S::MissingFile) << name;
         EXPECT_EQ(none.graph, nullptr);
     }
     fs::remove(pipe);
+    fs::remove(tempPath("real"));
+}
+
+// Whatever is kept of a file counts against the budget: the matrix, the coordinates, any word.
+// A cancelled load stops, even on a file that never ends.
+TEST(TsplibReader, LoadsStayWithinTheirLimits) {
+    const std::string tenNodes = head + "10" + coordsBody + "1 0 0 2 0 1 3 0 2 4 0 3 5 0 4 6 0 5 " +
+                                 "7 0 6 8 0 7 9 0 8 10 0 9";
+    EXPECT_EQ(load(tenNodes, coords, {.memoryBudgetBytes = 600}).status, S::Loaded);
+    EXPECT_EQ(load(tenNodes, coords, {.memoryBudgetBytes = 559}).status, S::OutOfMemory);
+    EXPECT_EQ(load(head + std::string(3000, '1') + matrixBody, matrix, {.memoryBudgetBytes = 4000})
+                  .status,
+              S::OutOfMemory);
+    const std::atomic<bool> cancel{true};
+    EXPECT_EQ(readTsplibFile("/proc/self/pagemap", matrix, {.cancel = &cancel}).status,
+              S::Interrupted);
+}
+
+// A 77-byte file that promises 25000 vertices is judged by its size before 2.5 GB of matrix is
+// allocated: under an address-space limit that the matrix would break, it is still only cut.
+TEST(TsplibReader, ShortFileNeverCostsItsMatrix) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#endif
+    const pid_t child = fork();
+    if (child == 0) {
+        const rlimit limit{std::uint64_t{1} << 30, std::uint64_t{1} << 30};
+        setrlimit(RLIMIT_AS, &limit);
+        const TsplibLoad cut = load(head + "25000" + matrixBody + "0 1 2 3\n", matrix,
+                                    {.memoryBudgetBytes = std::uint64_t{3} << 30});
+        _exit(cut.status == S::Incomplete ? 0 : 1);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_EQ(status, 0);
 }
 
 } // namespace

@@ -50,5 +50,17 @@ TEST(Path, KeepsItsEntriesInOrderThroughEveryChange) {
     EXPECT_EQ(printed(path), "\n");
 }
 
+// A moved-from record once kept its size with no arrays, so reading or printing it crashed.
+TEST(Path, MovedFromRecordIsEmpty) {
+    Path path;
+    path.addVertex(3, 4);
+    Path taken(std::move(path));
+    EXPECT_EQ(path.getSize(), 0); // NOLINT(bugprone-use-after-move): what is left must be empty
+    EXPECT_EQ(printed(path), "\n");
+    path = std::move(taken);
+    EXPECT_EQ(taken.getSize(), 0); // NOLINT(bugprone-use-after-move)
+    EXPECT_EQ(printed(path), "3: 4\n\n");
+}
+
 } // namespace
 } // namespace komiwojazer

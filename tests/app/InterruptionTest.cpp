@@ -1,0 +1,35 @@
+#include "app/Interruption.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace komiwojazer {
+namespace {
+
+void own(int) {}
+
+struct sigaction current() {
+    struct sigaction action {};
+    sigaction(SIGINT, nullptr, &action);
+    return action;
+}
+
+// Nested scopes restore the handler each one replaced, and an interrupted write is resumed.
+TEST(Interruption, NestedScopesRestoreTheHandlerTheyReplaced) {
+    struct sigaction mine {};
+    mine.sa_handler = own;
+    sigaction(SIGINT, &mine, nullptr);
+    {
+        const InterruptionScope outer;
+        const auto outerHandler = current().sa_handler;
+        EXPECT_NE(current().sa_flags & SA_RESTART, 0);
+        { const InterruptionScope inner; }
+        EXPECT_EQ(current().sa_handler, outerHandler);
+    }
+    EXPECT_EQ(current().sa_handler, own);
+    signal(SIGINT, SIG_DFL);
+}
+
+} // namespace
+} // namespace komiwojazer
