@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 namespace komiwojazer::plain {
@@ -11,61 +10,10 @@ namespace {
 // Entry 0 is the key; the partial route from vertex 0 follows.
 using SearchNode = std::vector<std::uint32_t>;
 
-// Binary min-heap on the key with the push and pop steps of the common array heap.
-class NodeQueue {
-public:
-    [[nodiscard]] bool empty() const { return nodes.empty(); }
-    [[nodiscard]] std::size_t size() const { return nodes.size(); }
-    [[nodiscard]] const SearchNode& top() const { return nodes.at(0); }
-
-    void push(const SearchNode& node) {
-        nodes.emplace_back();
-        siftUp(nodes.size() - 1, node);
-    }
-
-    void pop() {
-        const std::size_t count = nodes.size();
-        if (count >= 2) {
-            SearchNode last = std::move(nodes.at(count - 1));
-            nodes.at(count - 1) = std::move(nodes.at(0));
-            const std::size_t len = count - 1;
-            std::size_t hole = 0;
-            while (hole < (len - 1) / 2) {
-                std::size_t child = 2 * hole + 2;
-                if (key(child) > key(child - 1)) {
-                    --child;
-                }
-                nodes.at(hole) = std::move(nodes.at(child));
-                hole = child;
-            }
-            if (len % 2 == 0 && hole == (len - 2) / 2) {
-                const std::size_t child = 2 * hole + 1;
-                nodes.at(hole) = std::move(nodes.at(child));
-                hole = child;
-            }
-            siftUp(hole, std::move(last));
-        }
-        nodes.pop_back();
-    }
-
-private:
-    [[nodiscard]] std::uint32_t key(std::size_t position) const { return nodes.at(position).at(0); }
-
-    // Moves node up from the free position hole past every strictly greater ancestor.
-    void siftUp(std::size_t hole, SearchNode node) {
-        while (hole > 0) {
-            const std::size_t parent = (hole - 1) / 2;
-            if (!(key(parent) > node.at(0))) {
-                break;
-            }
-            nodes.at(hole) = std::move(nodes.at(parent));
-            hole = parent;
-        }
-        nodes.at(hole) = std::move(node);
-    }
-
-    std::vector<SearchNode> nodes; // position 0 is the top; children of p at 2p+1 and 2p+2
-};
+// The queue is the standard library's array heap; with this comparison the least key is on top.
+bool greaterKey(const SearchNode& a, const SearchNode& b) {
+    return a.at(0) > b.at(0);
+}
 
 bool onRoute(const SearchNode& node, std::size_t from, std::size_t to, std::uint32_t vertex) {
     for (std::size_t t = from; t <= to; ++t) {
@@ -119,13 +67,13 @@ BranchAndBoundOutcome plainBranchAndBound(const Graph& graph) {
     const std::uint32_t n = graph.getVertexNumber();
     BranchAndBoundOutcome outcome;
     std::uint32_t bestLength = noValue;
-    NodeQueue queue;
-    queue.push(SearchNode{0, 0});
+    std::vector<SearchNode> queue{SearchNode{0, 0}};
     outcome.pushed = 1;
     outcome.maxQueue = 1;
     while (!queue.empty()) {
-        const SearchNode current = queue.top();
-        queue.pop();
+        std::pop_heap(queue.begin(), queue.end(), greaterKey);
+        const SearchNode current = queue.back();
+        queue.pop_back();
         if (bestLength != noValue && current.at(0) >= bestLength) {
             break;
         }
@@ -152,7 +100,8 @@ BranchAndBoundOutcome plainBranchAndBound(const Graph& graph) {
             if (bestLength != noValue && child.at(0) >= bestLength) {
                 continue;
             }
-            queue.push(child);
+            queue.push_back(child);
+            std::push_heap(queue.begin(), queue.end(), greaterKey);
             ++outcome.pushed;
             outcome.maxQueue = std::max<std::uint64_t>(outcome.maxQueue, queue.size());
         }

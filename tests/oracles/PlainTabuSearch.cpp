@@ -1,5 +1,6 @@
 #include "tests/oracles/PlainTabuSearch.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
@@ -11,15 +12,6 @@ namespace {
 
 using TabuEntry = std::vector<std::uint32_t>; // remaining tenure, first position, second position
 
-bool contains(const Route& route, std::uint32_t vertex) {
-    for (std::size_t p = 0; p < route.size(); ++p) {
-        if (route.at(p) == vertex) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // Appends the vertex outside the route that is cheapest to reach from vertex k (the step number);
 // when the only vertex left is k itself, appends k.
 void greedyStep(const Graph& graph, Route& route, std::uint32_t k) {
@@ -28,7 +20,7 @@ void greedyStep(const Graph& graph, Route& route, std::uint32_t k) {
     std::uint32_t chosen = 0;
     std::uint32_t chosenWeight = 0;
     for (std::uint32_t j = 0; j < n; ++j) {
-        if (j == k || contains(route, j)) {
+        if (j == k || std::find(route.begin(), route.end(), j) != route.end()) {
             continue;
         }
         const std::uint32_t weight = graph.getWeight(k, j);
@@ -87,13 +79,9 @@ std::uint32_t fullLength(const Graph& graph, const Route& route) {
 }
 
 bool isTabu(const std::vector<TabuEntry>& tabuList, std::uint32_t i, std::uint32_t j) {
-    bool tabu = false;
-    for (const TabuEntry& entry : tabuList) {
-        if ((entry.at(1) == i && entry.at(2) == j) || (entry.at(1) == j && entry.at(2) == i)) {
-            tabu = true;
-        }
-    }
-    return tabu;
+    return std::any_of(tabuList.begin(), tabuList.end(), [i, j](const TabuEntry& entry) {
+        return (entry.at(1) == i && entry.at(2) == j) || (entry.at(1) == j && entry.at(2) == i);
+    });
 }
 
 } // namespace
