@@ -102,9 +102,9 @@ KOMIWOJAZER_SCAN_KERNEL void rowMinima64(const ScanInput& in, std::uint64_t thre
 
 } // namespace
 
-TabuNeighbourhood::TabuNeighbourhood(const WeightMatrix& weights)
-    : weights(weights), n(weights.getVertexNumber()), byPosition(std::size_t{n} * n),
-      byPositionTransposed(std::size_t{n} * n), edgePairs(n, 0) {
+TabuNeighbourhood::TabuNeighbourhood(const WeightMatrix& weights, const TabuMemory& memory)
+    : weights(weights), memory(memory), n(weights.getVertexNumber()),
+      byPosition(std::size_t{n} * n), byPositionTransposed(std::size_t{n} * n), edgePairs(n, 0) {
     // A route sums n weights; below the all-ones value no length wraps and no admissible key can
     // meet the blocked one.
     wideKeys =
@@ -147,20 +147,17 @@ void TabuNeighbourhood::refreshEdgePair(std::uint32_t a) {
     edgePairs[a] = positionRow(a - 1)[a] + positionRow(a)[a + 1];
 }
 
-TabuNeighbourhood::Choice TabuNeighbourhood::bestAdmissible(const TabuMemory& memory, bool haveBest,
+TabuNeighbourhood::Choice TabuNeighbourhood::bestAdmissible(bool haveBest,
                                                             std::uint32_t bestLength) {
     if (wideKeys) {
-        return scan<std::uint64_t>(memory, haveBest ? bestLength : std::uint64_t{1} << 32,
-                                   wideMinima);
+        return scan<std::uint64_t>(haveBest ? bestLength : std::uint64_t{1} << 32, wideMinima);
     }
     // Every length is below the all-ones value here, so it serves as "no best yet".
-    return scan<std::uint32_t>(memory, haveBest ? bestLength : blockedKey<std::uint32_t>,
-                               narrowMinima);
+    return scan<std::uint32_t>(haveBest ? bestLength : blockedKey<std::uint32_t>, narrowMinima);
 }
 
 template <class Key>
-TabuNeighbourhood::Choice TabuNeighbourhood::scan(const TabuMemory& memory, Key threshold,
-                                                  std::vector<Key>& minima) const {
+TabuNeighbourhood::Choice TabuNeighbourhood::scan(Key threshold, std::vector<Key>& minima) const {
     const ScanInput in{
         byPosition.data(), byPositionTransposed.data(), edgePairs.data(), &memory, n, length};
     if constexpr (sizeof(Key) == sizeof(std::uint32_t)) {

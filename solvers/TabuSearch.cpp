@@ -78,6 +78,67 @@ std::optional<Route> restartRoute(const WeightMatrix& weights, unsigned seed,
     return completeGreedily(weights, {a, b, c}, limits);
 }
 
+// Iterations and restarts from the route the neighbourhood stands on, until control says stop or
+// the run is cancelled.
+void walk(TabuNeighbourhood& neighbourhood, TabuMemory& memory, const WeightMatrix& weights,
+          const TabuParameters& parameters, const TabuControl& control, const RunLimits& limits,
+          TabuOutcome& outcome) {
+    bool haveBest = false;
+    for (;;) {
+        std::int64_t iterationsWithoutImprovement = 0;
+        for (;;) {
+            const SwapChoice choice = neighbourhood.bestAdmissible(haveBest, outcome.bestLength);
+            ++outcome.iterations;
+            // The upkeep comes first so that the neighbourhood sees the chosen pair tabu.
+            const std::optional<TabuMemory::Pair> ended =
+                memory.endIteration(outcome.iterations, choice.found, choice.i, choice.j);
+            // Without an admissible pair the search stays where it is; the iteration still ages
+            // the tabu list and counts.
+            if (choice.found) {
+                neighbourhood.swapPositions(choice.i, choice.j, choice.length);
+                if (!haveBest || choice.length < outcome.bestLength) {
+                    haveBest = true;
+                    outcome.bestLength = choice.length;
+                    outcome.bestRoute = neighbourhood.getRoute();
+                    iterationsWithoutImprovement = 0;
+                }
+            }
+            if (ended) {
+                neighbourhood.tabuEnded(ended->i, ended->j);
+            }
+            ++iterationsWithoutImprovement;
+
+            if (!control.stop || control.stop(outcome.iterations) || limits.cancelled()) {
+                return;
+            }
+            if (parameters.diversification &&
+                iterationsWithoutImprovement >= parameters.diversificationCriterion) {
+                break;
+            }
+        }
+        const unsigned seed =
+            control.restartSeed ? control.restartSeed() : static_cast<unsigned>(std::time(nullptr));
+        const std::optional<Route> restart = restartRoute(weights, seed, limits);
+        if (!restart || !neighbourhood.setRoute(*restart, limits)) {
+            return;
+        }
+        ++outcome.restarts;
+        if (control.restarted) {
+            control.restarted();
+        }
+    }
+}
+
+// Stands the neighbourhood on the start route and walks from there.
+void walkFrom(TabuNeighbourhood& neighbourhood, const Route& start, TabuMemory& memory,
+              const WeightMatrix& weights, const TabuParameters& parameters,
+              const TabuControl& control, const RunLimits& limits, TabuOutcome& outcome) {
+    if (neighbourhood.setRoute(start, limits)) {
+        walk(neighbourhood, memory, weights, parameters, control, limits, outcome);
+    }
+    outcome.currentRoute = neighbourhood.getRoute();
+}
+
 TabuOutcome search(const WeightMatrix& weights, const TabuParameters& parameters,
                    const TabuControl& control, const RunLimits& limits) {
     TabuOutcome outcome;
@@ -100,59 +161,10 @@ TabuOutcome search(const WeightMatrix& weights, const TabuParameters& parameters
         return outcome;
     }
 
-    TabuNeighbourhood neighbourhood(weights);
     TabuMemory memory(n, parameters.tenure);
-    bool haveBest = false;
-    std::uint32_t bestLength = noValue;
-    Route bestRoute;
-    const auto finish = [&] {
-        outcome.bestRoute = std::move(bestRoute);
-        outcome.bestLength = bestLength;
-        outcome.currentRoute = neighbourhood.getRoute();
-        return outcome;
-    };
-    if (!neighbourhood.setRoute(*start, limits)) {
-        return finish();
-    }
-    for (;;) {
-        std::int64_t iterationsWithoutImprovement = 0;
-        for (;;) {
-            const TabuNeighbourhood::Choice choice =
-                neighbourhood.bestAdmissible(memory, haveBest, bestLength);
-            ++outcome.iterations;
-            // Without an admissible pair the search stays where it is; the iteration still ages
-            // the tabu list and counts.
-            if (choice.found) {
-                neighbourhood.swapPositions(choice.i, choice.j, choice.length);
-                if (!haveBest || choice.length < bestLength) {
-                    haveBest = true;
-                    bestLength = choice.length;
-                    bestRoute = neighbourhood.getRoute();
-                    iterationsWithoutImprovement = 0;
-                }
-            }
-            memory.endIteration(outcome.iterations, choice.found, choice.i, choice.j);
-            ++iterationsWithoutImprovement;
-
-            if (!control.stop || control.stop(outcome.iterations) || limits.cancelled()) {
-                return finish();
-            }
-            if (parameters.diversification &&
-                iterationsWithoutImprovement >= parameters.diversificationCriterion) {
-                break;
-            }
-        }
-        const unsigned seed =
-            control.restartSeed ? control.restartSeed() : static_cast<unsigned>(std::time(nullptr));
-        const std::optional<Route> restart = restartRoute(weights, seed, limits);
-        if (!restart || !neighbourhood.setRoute(*restart, limits)) {
-            return finish();
-        }
-        ++outcome.restarts;
-        if (control.restarted) {
-            control.restarted();
-        }
-    }
+    TabuNeighbourhood neighbourhood(weights, memory);
+    walkFrom(neighbourhood, *start, memory, weights, parameters, control, limits, outcome);
+    return outcome;
 }
 
 } // namespace
