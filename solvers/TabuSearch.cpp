@@ -1,5 +1,6 @@
 #include "solvers/TabuSearch.h"
 
+#include "solvers/IncrementalNeighbourhood.h"
 #include "solvers/ProcessTimeLimit.h"
 #include "solvers/TabuMemory.h"
 #include "solvers/TabuNeighbourhood.h"
@@ -80,7 +81,8 @@ std::optional<Route> restartRoute(const WeightMatrix& weights, unsigned seed,
 
 // Iterations and restarts from the route the neighbourhood stands on, until control says stop or
 // the run is cancelled.
-void walk(TabuNeighbourhood& neighbourhood, TabuMemory& memory, const WeightMatrix& weights,
+template <class Neighbourhood>
+void walk(Neighbourhood& neighbourhood, TabuMemory& memory, const WeightMatrix& weights,
           const TabuParameters& parameters, const TabuControl& control, const RunLimits& limits,
           TabuOutcome& outcome) {
     bool haveBest = false;
@@ -130,7 +132,8 @@ void walk(TabuNeighbourhood& neighbourhood, TabuMemory& memory, const WeightMatr
 }
 
 // Stands the neighbourhood on the start route and walks from there.
-void walkFrom(TabuNeighbourhood& neighbourhood, const Route& start, TabuMemory& memory,
+template <class Neighbourhood>
+void walkFrom(Neighbourhood& neighbourhood, const Route& start, TabuMemory& memory,
               const WeightMatrix& weights, const TabuParameters& parameters,
               const TabuControl& control, const RunLimits& limits, TabuOutcome& outcome) {
     if (neighbourhood.setRoute(start, limits)) {
@@ -139,7 +142,7 @@ void walkFrom(TabuNeighbourhood& neighbourhood, const Route& start, TabuMemory& 
     outcome.currentRoute = neighbourhood.getRoute();
 }
 
-TabuOutcome search(const WeightMatrix& weights, const TabuParameters& parameters,
+TabuOutcome search(const WeightMatrix& weights, const TabuParameters& parameters, bool incremental,
                    const TabuControl& control, const RunLimits& limits) {
     TabuOutcome outcome;
     const std::uint32_t n = weights.getVertexNumber();
@@ -162,9 +165,24 @@ TabuOutcome search(const WeightMatrix& weights, const TabuParameters& parameters
     }
 
     TabuMemory memory(n, parameters.tenure);
-    TabuNeighbourhood neighbourhood(weights, memory);
-    walkFrom(neighbourhood, *start, memory, weights, parameters, control, limits, outcome);
+    if (incremental) {
+        std::optional<IncrementalNeighbourhood> neighbourhood =
+            IncrementalNeighbourhood::create(weights, memory, limits);
+        if (neighbourhood) {
+            walkFrom(*neighbourhood, *start, memory, weights, parameters, control, limits, outcome);
+        }
+    } else {
+        TabuNeighbourhood neighbourhood(weights, memory);
+        walkFrom(neighbourhood, *start, memory, weights, parameters, control, limits, outcome);
+    }
     return outcome;
+}
+
+// The bytes of the search's tables, with the neighbourhood that serves the run.
+std::uint64_t searchBytes(std::uint64_t n, bool incremental) {
+    return addBytes(addBytes(WeightMatrix::bytesFor(n), TabuMemory::bytesFor(n)),
+                    incremental ? IncrementalNeighbourhood::bytesFor(n)
+                                : TabuNeighbourhood::bytesFor(n));
 }
 
 } // namespace
@@ -176,17 +194,22 @@ TabuOutcome runTabuSearch(const Graph& graph, const TabuParameters& parameters,
     if (n == 0) {
         return outcome;
     }
-    const std::uint64_t tableBytes =
-        addBytes(WeightMatrix::bytesFor(n),
-                 addBytes(TabuNeighbourhood::bytesFor(n), TabuMemory::bytesFor(n)));
-    if (tableBytes > limits.memoryBudgetBytes) {
+    // Before the weights are read, the incremental neighbourhood is the one expected from n on;
+    // weights on which lengths may wrap then need the full scan after all.
+    const bool large = n >= parameters.incrementalFrom;
+    if (searchBytes(n, large) > limits.memoryBudgetBytes) {
         outcome.outOfMemory = true;
         return outcome;
     }
     try {
         const std::optional<WeightMatrix> weights = WeightMatrix::copyOf(graph, limits);
         if (weights) {
-            outcome = search(*weights, parameters, control, limits);
+            const bool incremental = large && IncrementalNeighbourhood::fits(*weights);
+            if (searchBytes(n, incremental) > limits.memoryBudgetBytes) {
+                outcome.outOfMemory = true;
+                return outcome;
+            }
+            outcome = search(*weights, parameters, incremental, control, limits);
         }
     } catch (const std::bad_alloc&) {
         outcome = {};
