@@ -1,6 +1,7 @@
 #pragma once
 
 #include "graph/RunLimits.h"
+#include "solvers/PositionWeights.h"
 #include "solvers/Route.h"
 #include "solvers/SwapChoice.h"
 #include "solvers/TabuMemory.h"
@@ -26,8 +27,10 @@ public:
 
     // Stands on a complete route of n+1 entries; O(n^2). False, and no route to stand on, when the
     // run is cancelled on the way.
-    [[nodiscard]] bool setRoute(const Route& newRoute, const RunLimits& limits);
-    [[nodiscard]] const Route& getRoute() const { return route; }
+    [[nodiscard]] bool setRoute(const Route& newRoute, const RunLimits& limits) {
+        return positions.setRoute(newRoute, limits);
+    }
+    [[nodiscard]] const Route& getRoute() const { return positions.getRoute(); }
 
     // The admissible pair with the shortest exchanged route, the earliest in (i, j) order among
     // equal lengths. A pair that the memory holds tabu is admissible only when its length is
@@ -35,34 +38,21 @@ public:
     [[nodiscard]] Choice bestAdmissible(bool haveBest, std::uint32_t bestLength);
 
     // Exchanges positions i and j; newLength is the length that the scan rated for the pair.
-    void swapPositions(std::uint32_t i, std::uint32_t j, std::uint32_t newLength);
+    void swapPositions(std::uint32_t i, std::uint32_t j, std::uint32_t newLength) {
+        positions.swapPositions(i, j, newLength);
+    }
     // Every scan reads the memory afresh, so a pair that stops being tabu needs no upkeep.
     void tabuEnded(std::uint32_t, std::uint32_t) {}
 
 private:
     template <class Key> Choice scan(Key threshold, std::vector<Key>& minima) const;
-    [[nodiscard]] const std::uint32_t* positionRow(std::uint32_t a) const {
-        return byPosition.data() + std::size_t{a} * n;
-    }
-    [[nodiscard]] const std::uint32_t* transposedRow(std::uint32_t a) const {
-        return byPositionTransposed.data() + std::size_t{a} * n;
-    }
-    void refreshEdgePair(std::uint32_t a);
 
-    const WeightMatrix& weights; // the graph's weights
-    const TabuMemory& memory;    // which pairs are tabu
-    std::uint32_t n;             // vertex count
+    const TabuMemory& memory; // which pairs are tabu
     // Some route length may wrap around 2^32, so keys need 64 bits. Weights that addEdge stores
     // stay below 1000, and a graph would need over four million vertices for that; only graphs
     // whose weights are not capped that way come here.
     bool wideKeys;
-    Route route;              // the route stood on, n+1 entries
-    std::uint32_t length = 0; // its length
-    // n*n, byPosition[a * n + b] = weight from the vertex at position a to the one at position b.
-    std::vector<std::uint32_t> byPosition;
-    std::vector<std::uint32_t> byPositionTransposed; // the transpose of byPosition
-    // edgePairs[a] = weight into position a plus weight out of it, for 1 <= a <= n-2.
-    std::vector<std::uint32_t> edgePairs;
+    PositionWeights positions;               // the route and the weights between its positions
     std::vector<std::uint32_t> narrowMinima; // scratch: least key per row of pairs
     std::vector<std::uint64_t> wideMinima;   // the same where keys need 64 bits
 };
