@@ -1,13 +1,13 @@
 #pragma once
 
 #include "graph/RunLimits.h"
+#include "solvers/PositionWeights.h"
 #include "solvers/Route.h"
 #include "solvers/SwapChoice.h"
 #include "solvers/TabuMemory.h"
 #include "solvers/WeightMatrix.h"
 
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 namespace komiwojazer {
@@ -25,15 +25,15 @@ public:
     [[nodiscard]] static bool fits(const WeightMatrix& weights);
     // The bytes that the neighbourhood of an n-vertex graph allocates.
     static std::uint64_t bytesFor(std::uint64_t n);
-    // A neighbourhood over the given weights and tabu memory, which must outlive it; nothing when
-    // the run is cancelled while it is set up. REQUIRES: fits(weights) and at least four vertices.
-    static std::optional<IncrementalNeighbourhood>
-    create(const WeightMatrix& weights, const TabuMemory& memory, const RunLimits& limits);
+
+    // Rates routes over the given weights under the given tabu memory; both must outlive the
+    // neighbourhood. REQUIRES: fits(weights) and at least four vertices.
+    IncrementalNeighbourhood(const WeightMatrix& weights, const TabuMemory& memory);
 
     // Stands on a complete route of n+1 entries; O(n^2). False, and no route to stand on, when the
     // run is cancelled on the way.
     [[nodiscard]] bool setRoute(const Route& newRoute, const RunLimits& limits);
-    [[nodiscard]] const Route& getRoute() const { return route; }
+    [[nodiscard]] const Route& getRoute() const { return positions.getRoute(); }
 
     // The admissible pair with the shortest exchanged route, the earliest in (i, j) order among
     // equal lengths. A pair that the memory holds tabu is admissible only when its length is
@@ -47,38 +47,26 @@ public:
     void tabuEnded(std::uint32_t i, std::uint32_t j);
 
 private:
-    IncrementalNeighbourhood(const WeightMatrix& weights, const TabuMemory& memory);
-
     // The change of length that exchanging positions i < j makes.
     [[nodiscard]] std::int32_t change(std::uint32_t i, std::uint32_t j) const;
     // Finds the best pair of row i among all of its pairs.
     void rateRow(std::uint32_t i);
-    // Re-rates the pairs (i, j) of the rows that are not stale for one second position j.
+    // Re-rates the pairs (i, j) of every row for one second position j.
     void rateColumn(std::uint32_t j);
     // Tells row i that its pair (i, j), not tabu, now makes the change delta.
     void offer(std::uint32_t i, std::uint32_t j, std::int32_t delta);
     void markStale(std::uint32_t i);
     void rateStaleRows();
-    void refreshEdgePair(std::uint32_t a);
-    [[nodiscard]] const std::uint32_t* into(std::uint32_t vertex) const {
-        return transposed.data() + std::size_t{vertex} * n;
-    }
 
-    const WeightMatrix& weights; // the graph's weights
-    const TabuMemory& memory;    // which pairs are tabu
-    std::uint32_t n;             // vertex count
-    // n*n, into(v)[u] = weight of the edge from u to v: the weights of the edges entering v.
-    std::vector<std::uint32_t> transposed;
-    Route route;              // the route stood on, n+1 entries
-    std::uint32_t length = 0; // its length
-    // edgePairs[a] = weight into position a plus weight out of it, for 1 <= a <= n-2.
-    std::vector<std::uint32_t> edgePairs;
+    const TabuMemory& memory;  // which pairs are tabu
+    PositionWeights positions; // the route and the weights between its positions
     // Per first position i, 1 <= i <= n-3: the least change of a pair (i, j) that is not tabu
     // (noChange when every pair of the row is tabu), and its j, the first among equal changes.
     std::vector<std::int32_t> rowChange;
     std::vector<std::uint32_t> rowPartner;
     std::vector<std::uint8_t> stale;      // rows whose best must be found by rating every pair
     std::vector<std::uint32_t> staleRows; // the rows marked stale, each once
+    std::vector<std::int32_t> scratch;    // the changes of one row or column of pairs
 };
 
 } // namespace komiwojazer

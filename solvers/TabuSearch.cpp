@@ -6,6 +6,7 @@
 #include "solvers/TabuNeighbourhood.h"
 #include "solvers/WeightMatrix.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
@@ -166,11 +167,8 @@ TabuOutcome search(const WeightMatrix& weights, const TabuParameters& parameters
 
     TabuMemory memory(n, parameters.tenure);
     if (incremental) {
-        std::optional<IncrementalNeighbourhood> neighbourhood =
-            IncrementalNeighbourhood::create(weights, memory, limits);
-        if (neighbourhood) {
-            walkFrom(*neighbourhood, *start, memory, weights, parameters, control, limits, outcome);
-        }
+        IncrementalNeighbourhood neighbourhood(weights, memory);
+        walkFrom(neighbourhood, *start, memory, weights, parameters, control, limits, outcome);
     } else {
         TabuNeighbourhood neighbourhood(weights, memory);
         walkFrom(neighbourhood, *start, memory, weights, parameters, control, limits, outcome);
@@ -194,10 +192,10 @@ TabuOutcome runTabuSearch(const Graph& graph, const TabuParameters& parameters,
     if (n == 0) {
         return outcome;
     }
-    // Before the weights are read, the incremental neighbourhood is the one expected from n on;
-    // weights on which lengths may wrap then need the full scan after all.
+    // Which neighbourhood serves the run shows only once the weights are read; until then the
+    // search is refused only when neither would fit.
     const bool large = n >= parameters.incrementalFrom;
-    if (searchBytes(n, large) > limits.memoryBudgetBytes) {
+    if (std::min(searchBytes(n, false), searchBytes(n, large)) > limits.memoryBudgetBytes) {
         outcome.outOfMemory = true;
         return outcome;
     }

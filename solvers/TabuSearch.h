@@ -17,7 +17,7 @@ struct TabuParameters {
     // The vertex count from which the search keeps each row's best pair up to date instead of
     // rating every pair every iteration; both choose the same pairs, and this one is faster on
     // large instances.
-    std::uint32_t incrementalFrom = 171;
+    std::uint32_t incrementalFrom = 90;
 };
 
 // Decides, from outside the search, when it stops and how its restarts are seeded.

@@ -2,6 +2,7 @@
 
 #include "solvers/IncrementalNeighbourhood.h"
 #include "solvers/TabuMemory.h"
+#include "solvers/TabuNeighbourhood.h"
 #include "solvers/WeightMatrix.h"
 
 #include "TestGraphs.h"
@@ -205,18 +206,20 @@ TEST(TabuSearch, BothNeighbourhoodsMakeTheSameSearchAtEverySize) {
 
 TEST(TabuSearch, CountsTheTablesOfTheNeighbourhoodItUses) {
     const std::uint32_t n = 30;
-    const std::uint64_t incrementalBytes =
-        addBytes(addBytes(WeightMatrix::bytesFor(n), TabuMemory::bytesFor(n)),
-                 IncrementalNeighbourhood::bytesFor(n));
+    const std::uint64_t common = addBytes(WeightMatrix::bytesFor(n), TabuMemory::bytesFor(n));
+    const std::uint64_t incremental = addBytes(common, IncrementalNeighbourhood::bytesFor(n));
+    const std::uint64_t full = addBytes(common, TabuNeighbourhood::bytesFor(n));
+    ASSERT_LT(full, incremental);
     const auto graph = randomGraph(n, 400, 3);
     std::srand(3);
-    // Lengths that may wrap need the full scan, whose tables are larger.
+    // Lengths that may wrap need the full scan whatever the switch size.
     const fixtures::RawGraph wrapping(fixtures::randomRows(n, fixtures::extremeWeights));
     const std::tuple<const Graph*, std::uint32_t, std::uint64_t, bool> cases[]{
-        {graph.get(), alwaysIncremental, incrementalBytes, false},
-        {graph.get(), alwaysIncremental, incrementalBytes - 1, true},
-        {graph.get(), neverIncremental, incrementalBytes, true},
-        {&wrapping, alwaysIncremental, incrementalBytes, true},
+        {graph.get(), alwaysIncremental, incremental, false},
+        {graph.get(), alwaysIncremental, incremental - 1, true},
+        {graph.get(), neverIncremental, full, false},
+        {&wrapping, alwaysIncremental, full, false},
+        {&wrapping, alwaysIncremental, full - 1, true},
     };
     for (const auto& [tested, incrementalFrom, budget, refused] : cases) {
         const TabuOutcome outcome =
