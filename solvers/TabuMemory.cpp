@@ -14,13 +14,13 @@ std::uint64_t TabuMemory::bytesFor(std::uint64_t n) {
     return addBytes(tableBytes(n, sizeof(std::uint8_t)), multiplyBytes(n, sizeof(std::uint32_t)));
 }
 
-std::optional<TabuMemory::Pair> TabuMemory::endIteration(std::uint64_t iteration, bool chosen,
-                                                         std::uint32_t i, std::uint32_t j) {
-    std::optional<Pair> expired;
+TabuMemory::Pair TabuMemory::endIteration(std::uint64_t iteration, bool chosen, std::uint32_t i,
+                                          std::uint32_t j) {
+    Pair expired;
     // At most one entry was recorded per iteration, so at most one expires in each.
     if (!entries.empty() && entries.front().expiry <= iteration) {
         expired = entries.front().pair;
-        remove(*expired);
+        remove(expired);
         entries.pop_front();
     }
     if (chosen) {
@@ -28,8 +28,8 @@ std::optional<TabuMemory::Pair> TabuMemory::endIteration(std::uint64_t iteration
         entries.push_back({iteration + lifetime, {i, j}});
     }
     // The expired pair may still stand in a later entry, or have been recorded again just now.
-    if (expired && isTabu(expired->i, expired->j)) {
-        expired.reset();
+    if (expired.i != 0 && isTabu(expired.i, expired.j)) {
+        expired = {};
     }
     return expired;
 }

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <deque>
-#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -15,7 +14,7 @@ namespace komiwojazer {
 // entry would name positions 0 and 0, which no pair matches.
 class TabuMemory {
 public:
-    // Two positions of a route, i < j.
+    // Two positions of a route, i < j; (0, 0) names no pair.
     struct Pair {
         std::uint32_t i = 0;
         std::uint32_t j = 0;
@@ -46,9 +45,9 @@ public:
 
     // Upkeep at the end of iteration `iteration` (counted from 1 over the whole search): drops the
     // entries that have lived their tenure, then records the pair chosen in this iteration, if any.
-    // Returns the pair that is no longer tabu afterwards; at most one entry expires per iteration.
-    std::optional<Pair> endIteration(std::uint64_t iteration, bool chosen, std::uint32_t i,
-                                     std::uint32_t j);
+    // Returns the pair that is no longer tabu afterwards, or positions 0 and 0 when none is: at
+    // most one entry expires per iteration.
+    Pair endIteration(std::uint64_t iteration, bool chosen, std::uint32_t i, std::uint32_t j);
 
 private:
     [[nodiscard]] std::size_t cell(Pair pair) const { return std::size_t{pair.i} * n + pair.j; }

@@ -93,7 +93,7 @@ void walk(Neighbourhood& neighbourhood, TabuMemory& memory, const WeightMatrix& 
             const SwapChoice choice = neighbourhood.bestAdmissible(haveBest, outcome.bestLength);
             ++outcome.iterations;
             // The upkeep comes first so that the neighbourhood sees the chosen pair tabu.
-            const std::optional<TabuMemory::Pair> ended =
+            const TabuMemory::Pair ended =
                 memory.endIteration(outcome.iterations, choice.found, choice.i, choice.j);
             // Without an admissible pair the search stays where it is; the iteration still ages
             // the tabu list and counts.
@@ -106,8 +106,8 @@ void walk(Neighbourhood& neighbourhood, TabuMemory& memory, const WeightMatrix& 
                     iterationsWithoutImprovement = 0;
                 }
             }
-            if (ended) {
-                neighbourhood.tabuEnded(ended->i, ended->j);
+            if (ended.i != 0) {
+                neighbourhood.tabuEnded(ended.i, ended.j);
             }
             ++iterationsWithoutImprovement;
 
