@@ -1,13 +1,16 @@
 // Benchmark program: runs one solver on one instance and prints key=value lines, so that our
 // solvers and the straightforward reference ones can be compared run against run.
 //
-//   komiwojazer-bench tabu INSTANCE ITERATIONS [--diversification SEED] [--plain]
+//   komiwojazer-bench tabu INSTANCE ITERATIONS [--diversification SEED] [--incremental-from N]
+//                         [--plain]
 //   komiwojazer-bench tabu-time INSTANCE SECONDS [--diversification SEED]
 //   komiwojazer-bench bb INSTANCE [--plain]
 //   komiwojazer-bench bf INSTANCE [--plain]
 //
 // INSTANCE is a TSPLIB file (.atsp: full matrix, otherwise 2-D Euclidean) or rand:N:SEED, the
-// program's random fill seeded with SEED instead of the wall clock.
+// program's random fill seeded with SEED instead of the wall clock. --incremental-from sets the
+// vertex count from which the tabu search keeps row bests instead of rating every pair (0: always,
+// a huge value: never); without it the program's own choice holds.
 
 #include "app/SystemMemory.h"
 #include "graph/ArrayGraph.h"
@@ -22,6 +25,7 @@
 #include <ctime>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <sys/resource.h>
@@ -70,7 +74,7 @@ double peakResidentMegabytes() {
 
 int usage() {
     std::cerr << "usage: komiwojazer-bench tabu INSTANCE ITERATIONS [--diversification SEED] "
-                 "[--plain]\n"
+                 "[--incremental-from N] [--plain]\n"
                  "       komiwojazer-bench tabu-time INSTANCE SECONDS [--diversification SEED]\n"
                  "       komiwojazer-bench bb INSTANCE [--plain]\n"
                  "       komiwojazer-bench bf INSTANCE [--plain]\n"
@@ -88,6 +92,7 @@ int main(int argc, char** argv) {
     bool plain = false;
     bool diversification = false;
     unsigned seed = 1;
+    std::optional<std::uint32_t> incrementalFrom;
     std::vector<std::string> positional;
     for (std::size_t k = 0; k < args.size(); ++k) {
         if (args[k] == "--plain") {
@@ -95,6 +100,8 @@ int main(int argc, char** argv) {
         } else if (args[k] == "--diversification" && k + 1 < args.size()) {
             diversification = true;
             seed = static_cast<unsigned>(std::stoul(args[++k]));
+        } else if (args[k] == "--incremental-from" && k + 1 < args.size()) {
+            incrementalFrom = static_cast<std::uint32_t>(std::stoul(args[++k]));
         } else {
             positional.push_back(args[k]);
         }
@@ -110,6 +117,7 @@ int main(int argc, char** argv) {
         const std::uint64_t iterations = std::stoull(positional[2]);
         TabuParameters parameters;
         parameters.diversification = diversification;
+        parameters.incrementalFrom = incrementalFrom.value_or(parameters.incrementalFrom);
         const TabuControl control = iterationLimit(iterations, seed);
         const double started = processSeconds();
         const TabuOutcome outcome = plain ? plain::plainTabuSearch(*graph, parameters, control)

@@ -14,38 +14,45 @@ std::uint64_t TabuMemory::bytesFor(std::uint64_t n) {
     return addBytes(tableBytes(n, sizeof(std::uint8_t)), multiplyBytes(n, sizeof(std::uint32_t)));
 }
 
-void TabuMemory::endIteration(std::uint64_t iteration, bool chosen, std::uint32_t i,
-                              std::uint32_t j) {
-    while (!entries.empty() && entries.front().expiry <= iteration) {
-        remove(entries.front().pair);
+TabuMemory::Pair TabuMemory::endIteration(std::uint64_t iteration, bool chosen, std::uint32_t i,
+                                          std::uint32_t j) {
+    Pair expired;
+    // At most one entry was recorded per iteration, so at most one expires in each.
+    if (!entries.empty() && entries.front().expiry <= iteration) {
+        expired = entries.front().pair;
+        remove(expired);
         entries.pop_front();
     }
     if (chosen) {
-        const std::size_t pair = std::size_t{i} * n + j;
-        add(pair);
-        entries.push_back({iteration + lifetime, pair});
+        add({i, j});
+        entries.push_back({iteration + lifetime, {i, j}});
     }
+    // The expired pair may still stand in a later entry, or have been recorded again just now.
+    if (expired.i != 0 && isTabu(expired.i, expired.j)) {
+        expired = {};
+    }
+    return expired;
 }
 
-void TabuMemory::add(std::size_t pair) {
-    if (flags[pair] == 0) {
-        flags[pair] = 1;
-        ++rowCounts[pair / n];
+void TabuMemory::add(Pair pair) {
+    if (flags[cell(pair)] == 0) {
+        flags[cell(pair)] = 1;
+        ++rowCounts[pair.i];
     } else {
-        ++extra[pair];
+        ++extra[cell(pair)];
     }
 }
 
-void TabuMemory::remove(std::size_t pair) {
-    const auto more = extra.find(pair);
+void TabuMemory::remove(Pair pair) {
+    const auto more = extra.find(cell(pair));
     if (more != extra.end()) {
         if (--more->second == 0) {
             extra.erase(more);
         }
         return;
     }
-    flags[pair] = 0;
-    --rowCounts[pair / n];
+    flags[cell(pair)] = 0;
+    --rowCounts[pair.i];
 }
 
 } // namespace komiwojazer

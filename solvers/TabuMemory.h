@@ -14,6 +14,17 @@ namespace komiwojazer {
 // entry would name positions 0 and 0, which no pair matches.
 class TabuMemory {
 public:
+    // Two positions of a route, i < j; (0, 0) names no pair.
+    struct Pair {
+        std::uint32_t i = 0;
+        std::uint32_t j = 0;
+    };
+    // One recorded move.
+    struct Entry {
+        std::uint64_t expiry; // the iteration at whose end the entry is dropped
+        Pair pair;            // the positions the move exchanged
+    };
+
     // An entry lives tenure iterations, taken as an unsigned 32-bit count: 0 stands for 2^32 and a
     // negative tenure for 2^32 plus the tenure.
     TabuMemory(std::uint32_t n, int tenure);
@@ -29,19 +40,19 @@ public:
     }
     // Whether any live entry names a pair whose first position is i.
     [[nodiscard]] bool rowHasTabu(std::uint32_t i) const { return rowCounts[i] != 0; }
+    // The live entries, oldest first; a pair may stand in more than one.
+    [[nodiscard]] const std::deque<Entry>& getEntries() const { return entries; }
 
     // Upkeep at the end of iteration `iteration` (counted from 1 over the whole search): drops the
     // entries that have lived their tenure, then records the pair chosen in this iteration, if any.
-    void endIteration(std::uint64_t iteration, bool chosen, std::uint32_t i, std::uint32_t j);
+    // Returns the pair that is no longer tabu afterwards, or positions 0 and 0 when none is: at
+    // most one entry expires per iteration.
+    Pair endIteration(std::uint64_t iteration, bool chosen, std::uint32_t i, std::uint32_t j);
 
 private:
-    struct Entry {
-        std::uint64_t expiry; // the iteration at whose end the entry is dropped
-        std::size_t pair;     // i * n + j
-    };
-
-    void add(std::size_t pair);
-    void remove(std::size_t pair);
+    [[nodiscard]] std::size_t cell(Pair pair) const { return std::size_t{pair.i} * n + pair.j; }
+    void add(Pair pair);
+    void remove(Pair pair);
 
     std::uint32_t n;                                      // positions per route row
     std::uint64_t lifetime;                               // iterations an entry stays live

@@ -1,16 +1,10 @@
 #include "solvers/TabuNeighbourhood.h"
 
+#include "solvers/VectorKernel.h"
+
 #include <algorithm>
 #include <limits>
 #include <utility>
-
-// The scan kernel is built for AVX2 as well and picked at load time; only GCC on x86-64 Linux
-// offers the clones through ifunc.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
-#define KOMIWOJAZER_SCAN_KERNEL __attribute__((target_clones("avx2", "default")))
-#else
-#define KOMIWOJAZER_SCAN_KERNEL
-#endif
 
 namespace komiwojazer {
 namespace {
@@ -90,21 +84,21 @@ template <class Key>
     }
 }
 
-KOMIWOJAZER_SCAN_KERNEL void rowMinima32(const ScanInput& in, std::uint32_t threshold,
-                                         std::uint32_t* minima) {
+KOMIWOJAZER_VECTOR_KERNEL void rowMinima32(const ScanInput& in, std::uint32_t threshold,
+                                           std::uint32_t* minima) {
     rowMinima(in, threshold, minima);
 }
 
-KOMIWOJAZER_SCAN_KERNEL void rowMinima64(const ScanInput& in, std::uint64_t threshold,
-                                         std::uint64_t* minima) {
+KOMIWOJAZER_VECTOR_KERNEL void rowMinima64(const ScanInput& in, std::uint64_t threshold,
+                                           std::uint64_t* minima) {
     rowMinima(in, threshold, minima);
 }
 
 } // namespace
 
-TabuNeighbourhood::TabuNeighbourhood(const WeightMatrix& weights)
-    : weights(weights), n(weights.getVertexNumber()), byPosition(std::size_t{n} * n),
-      byPositionTransposed(std::size_t{n} * n), edgePairs(n, 0) {
+TabuNeighbourhood::TabuNeighbourhood(const WeightMatrix& weights, const TabuMemory& memory)
+    : memory(memory), positions(weights) {
+    const std::uint32_t n = weights.getVertexNumber();
     // A route sums n weights; below the all-ones value no length wraps and no admissible key can
     // meet the blocked one.
     wideKeys =
@@ -117,52 +111,25 @@ TabuNeighbourhood::TabuNeighbourhood(const WeightMatrix& weights)
 }
 
 std::uint64_t TabuNeighbourhood::bytesFor(std::uint64_t n) {
-    // Two position matrices, then edgePairs and the row minima, at most 12 bytes per vertex.
-    return addBytes(tableBytes(n, 2 * sizeof(std::uint32_t)), multiplyBytes(n, 12));
+    // The position tables, then the row minima, at most 8 bytes per vertex.
+    return addBytes(PositionWeights::bytesFor(n), multiplyBytes(n, sizeof(std::uint64_t)));
 }
 
-bool TabuNeighbourhood::setRoute(const Route& newRoute, const RunLimits& limits) {
-    route = newRoute;
-    for (std::uint32_t a = 0; a < n; ++a) {
-        if (limits.cancelled()) {
-            return false;
-        }
-        for (std::uint32_t b = 0; b < n; ++b) {
-            const std::uint32_t weight = weights(route[a], route[b]);
-            byPosition[std::size_t{a} * n + b] = weight;
-            byPositionTransposed[std::size_t{b} * n + a] = weight;
-        }
-    }
-    length = 0;
-    for (std::uint32_t p = 0; p < n; ++p) {
-        length += weights(route[p], route[p + 1]);
-    }
-    for (std::uint32_t a = 1; a + 1 < n; ++a) {
-        refreshEdgePair(a);
-    }
-    return true;
-}
-
-void TabuNeighbourhood::refreshEdgePair(std::uint32_t a) {
-    edgePairs[a] = positionRow(a - 1)[a] + positionRow(a)[a + 1];
-}
-
-TabuNeighbourhood::Choice TabuNeighbourhood::bestAdmissible(const TabuMemory& memory, bool haveBest,
+TabuNeighbourhood::Choice TabuNeighbourhood::bestAdmissible(bool haveBest,
                                                             std::uint32_t bestLength) {
     if (wideKeys) {
-        return scan<std::uint64_t>(memory, haveBest ? bestLength : std::uint64_t{1} << 32,
-                                   wideMinima);
+        return scan<std::uint64_t>(haveBest ? bestLength : std::uint64_t{1} << 32, wideMinima);
     }
     // Every length is below the all-ones value here, so it serves as "no best yet".
-    return scan<std::uint32_t>(memory, haveBest ? bestLength : blockedKey<std::uint32_t>,
-                               narrowMinima);
+    return scan<std::uint32_t>(haveBest ? bestLength : blockedKey<std::uint32_t>, narrowMinima);
 }
 
 template <class Key>
-TabuNeighbourhood::Choice TabuNeighbourhood::scan(const TabuMemory& memory, Key threshold,
-                                                  std::vector<Key>& minima) const {
+TabuNeighbourhood::Choice TabuNeighbourhood::scan(Key threshold, std::vector<Key>& minima) const {
+    const std::uint32_t n = positions.getVertexNumber();
     const ScanInput in{
-        byPosition.data(), byPositionTransposed.data(), edgePairs.data(), &memory, n, length};
+        positions.from(0),    positions.into(0), positions.getEdgePairs(), &memory, n,
+        positions.getLength()};
     if constexpr (sizeof(Key) == sizeof(std::uint32_t)) {
         rowMinima32(in, threshold, minima.data());
     } else {
@@ -189,24 +156,6 @@ TabuNeighbourhood::Choice TabuNeighbourhood::scan(const TabuMemory& memory, Key 
         ++j;
     }
     return {true, i, static_cast<std::uint32_t>(j), pairLength(row, j)};
-}
-
-void TabuNeighbourhood::swapPositions(std::uint32_t i, std::uint32_t j, std::uint32_t newLength) {
-    std::swap(route[i], route[j]);
-    length = newLength;
-    for (std::vector<std::uint32_t>* matrix : {&byPosition, &byPositionTransposed}) {
-        std::uint32_t* cells = matrix->data();
-        std::swap_ranges(cells + std::size_t{i} * n, cells + std::size_t{i} * n + n,
-                         cells + std::size_t{j} * n);
-        for (std::size_t row = 0; row < n; ++row) {
-            std::swap(cells[row * n + i], cells[row * n + j]);
-        }
-    }
-    for (const std::uint32_t a : {i - 1, i, i + 1, j - 1, j, j + 1}) {
-        if (a >= 1 && a + 1 < n) {
-            refreshEdgePair(a);
-        }
-    }
 }
 
 } // namespace komiwojazer

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "graph/RunLimits.h"
+#include "solvers/PositionWeights.h"
 #include "solvers/Route.h"
+#include "solvers/SwapChoice.h"
 #include "solvers/TabuMemory.h"
 #include "solvers/WeightMatrix.h"
 
@@ -15,57 +17,42 @@ namespace komiwojazer {
 // Lengths are 32-bit wrapping sums and equal the full sum of the exchanged route modulo 2^32.
 class TabuNeighbourhood {
 public:
-    // The pair that the scan chose, if any.
-    struct Choice {
-        bool found = false;       // some pair was admissible
-        std::uint32_t i = 0;      // first position of the pair
-        std::uint32_t j = 0;      // second position of the pair
-        std::uint32_t length = 0; // length of the route after the exchange
-    };
+    using Choice = SwapChoice;
 
-    // Rates routes over the given weights, which must outlive the neighbourhood.
-    explicit TabuNeighbourhood(const WeightMatrix& weights);
+    // Rates routes over the given weights under the given tabu memory; both must outlive the
+    // neighbourhood.
+    TabuNeighbourhood(const WeightMatrix& weights, const TabuMemory& memory);
     // The bytes that the neighbourhood of an n-vertex graph allocates.
     static std::uint64_t bytesFor(std::uint64_t n);
 
     // Stands on a complete route of n+1 entries; O(n^2). False, and no route to stand on, when the
     // run is cancelled on the way.
-    [[nodiscard]] bool setRoute(const Route& newRoute, const RunLimits& limits);
-    [[nodiscard]] const Route& getRoute() const { return route; }
+    [[nodiscard]] bool setRoute(const Route& newRoute, const RunLimits& limits) {
+        return positions.setRoute(newRoute, limits);
+    }
+    [[nodiscard]] const Route& getRoute() const { return positions.getRoute(); }
 
     // The admissible pair with the shortest exchanged route, the earliest in (i, j) order among
     // equal lengths. A pair that the memory holds tabu is admissible only when its length is
     // strictly below bestLength; without a best (haveBest false) every pair is admissible.
-    [[nodiscard]] Choice bestAdmissible(const TabuMemory& memory, bool haveBest,
-                                        std::uint32_t bestLength);
+    [[nodiscard]] Choice bestAdmissible(bool haveBest, std::uint32_t bestLength);
 
     // Exchanges positions i and j; newLength is the length that the scan rated for the pair.
-    void swapPositions(std::uint32_t i, std::uint32_t j, std::uint32_t newLength);
+    void swapPositions(std::uint32_t i, std::uint32_t j, std::uint32_t newLength) {
+        positions.swapPositions(i, j, newLength);
+    }
+    // Every scan reads the memory afresh, so a pair that stops being tabu needs no upkeep.
+    void tabuEnded(std::uint32_t, std::uint32_t) {}
 
 private:
-    template <class Key>
-    Choice scan(const TabuMemory& memory, Key threshold, std::vector<Key>& minima) const;
-    [[nodiscard]] const std::uint32_t* positionRow(std::uint32_t a) const {
-        return byPosition.data() + std::size_t{a} * n;
-    }
-    [[nodiscard]] const std::uint32_t* transposedRow(std::uint32_t a) const {
-        return byPositionTransposed.data() + std::size_t{a} * n;
-    }
-    void refreshEdgePair(std::uint32_t a);
+    template <class Key> Choice scan(Key threshold, std::vector<Key>& minima) const;
 
-    const WeightMatrix& weights; // the graph's weights
-    std::uint32_t n;             // vertex count
+    const TabuMemory& memory; // which pairs are tabu
     // Some route length may wrap around 2^32, so keys need 64 bits. Weights that addEdge stores
     // stay below 1000, and a graph would need over four million vertices for that; only graphs
     // whose weights are not capped that way come here.
     bool wideKeys;
-    Route route;              // the route stood on, n+1 entries
-    std::uint32_t length = 0; // its length
-    // n*n, byPosition[a * n + b] = weight from the vertex at position a to the one at position b.
-    std::vector<std::uint32_t> byPosition;
-    std::vector<std::uint32_t> byPositionTransposed; // the transpose of byPosition
-    // edgePairs[a] = weight into position a plus weight out of it, for 1 <= a <= n-2.
-    std::vector<std::uint32_t> edgePairs;
+    PositionWeights positions;               // the route and the weights between its positions
     std::vector<std::uint32_t> narrowMinima; // scratch: least key per row of pairs
     std::vector<std::uint64_t> wideMinima;   // the same where keys need 64 bits
 };

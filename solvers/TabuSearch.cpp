@@ -1,10 +1,12 @@
 #include "solvers/TabuSearch.h"
 
+#include "solvers/IncrementalNeighbourhood.h"
 #include "solvers/ProcessTimeLimit.h"
 #include "solvers/TabuMemory.h"
 #include "solvers/TabuNeighbourhood.h"
 #include "solvers/WeightMatrix.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
@@ -78,7 +80,70 @@ std::optional<Route> restartRoute(const WeightMatrix& weights, unsigned seed,
     return completeGreedily(weights, {a, b, c}, limits);
 }
 
-TabuOutcome search(const WeightMatrix& weights, const TabuParameters& parameters,
+// Iterations and restarts from the route the neighbourhood stands on, until control says stop or
+// the run is cancelled.
+template <class Neighbourhood>
+void walk(Neighbourhood& neighbourhood, TabuMemory& memory, const WeightMatrix& weights,
+          const TabuParameters& parameters, const TabuControl& control, const RunLimits& limits,
+          TabuOutcome& outcome) {
+    bool haveBest = false;
+    for (;;) {
+        std::int64_t iterationsWithoutImprovement = 0;
+        for (;;) {
+            const SwapChoice choice = neighbourhood.bestAdmissible(haveBest, outcome.bestLength);
+            ++outcome.iterations;
+            // The upkeep comes first so that the neighbourhood sees the chosen pair tabu.
+            const TabuMemory::Pair ended =
+                memory.endIteration(outcome.iterations, choice.found, choice.i, choice.j);
+            // Without an admissible pair the search stays where it is; the iteration still ages
+            // the tabu list and counts.
+            if (choice.found) {
+                neighbourhood.swapPositions(choice.i, choice.j, choice.length);
+                if (!haveBest || choice.length < outcome.bestLength) {
+                    haveBest = true;
+                    outcome.bestLength = choice.length;
+                    outcome.bestRoute = neighbourhood.getRoute();
+                    iterationsWithoutImprovement = 0;
+                }
+            }
+            if (ended.i != 0) {
+                neighbourhood.tabuEnded(ended.i, ended.j);
+            }
+            ++iterationsWithoutImprovement;
+
+            if (!control.stop || control.stop(outcome.iterations) || limits.cancelled()) {
+                return;
+            }
+            if (parameters.diversification &&
+                iterationsWithoutImprovement >= parameters.diversificationCriterion) {
+                break;
+            }
+        }
+        const unsigned seed =
+            control.restartSeed ? control.restartSeed() : static_cast<unsigned>(std::time(nullptr));
+        const std::optional<Route> restart = restartRoute(weights, seed, limits);
+        if (!restart || !neighbourhood.setRoute(*restart, limits)) {
+            return;
+        }
+        ++outcome.restarts;
+        if (control.restarted) {
+            control.restarted();
+        }
+    }
+}
+
+// Stands the neighbourhood on the start route and walks from there.
+template <class Neighbourhood>
+void walkFrom(Neighbourhood& neighbourhood, const Route& start, TabuMemory& memory,
+              const WeightMatrix& weights, const TabuParameters& parameters,
+              const TabuControl& control, const RunLimits& limits, TabuOutcome& outcome) {
+    if (neighbourhood.setRoute(start, limits)) {
+        walk(neighbourhood, memory, weights, parameters, control, limits, outcome);
+    }
+    outcome.currentRoute = neighbourhood.getRoute();
+}
+
+TabuOutcome search(const WeightMatrix& weights, const TabuParameters& parameters, bool incremental,
                    const TabuControl& control, const RunLimits& limits) {
     TabuOutcome outcome;
     const std::uint32_t n = weights.getVertexNumber();
@@ -100,59 +165,22 @@ TabuOutcome search(const WeightMatrix& weights, const TabuParameters& parameters
         return outcome;
     }
 
-    TabuNeighbourhood neighbourhood(weights);
     TabuMemory memory(n, parameters.tenure);
-    bool haveBest = false;
-    std::uint32_t bestLength = noValue;
-    Route bestRoute;
-    const auto finish = [&] {
-        outcome.bestRoute = std::move(bestRoute);
-        outcome.bestLength = bestLength;
-        outcome.currentRoute = neighbourhood.getRoute();
-        return outcome;
-    };
-    if (!neighbourhood.setRoute(*start, limits)) {
-        return finish();
+    if (incremental) {
+        IncrementalNeighbourhood neighbourhood(weights, memory);
+        walkFrom(neighbourhood, *start, memory, weights, parameters, control, limits, outcome);
+    } else {
+        TabuNeighbourhood neighbourhood(weights, memory);
+        walkFrom(neighbourhood, *start, memory, weights, parameters, control, limits, outcome);
     }
-    for (;;) {
-        std::int64_t iterationsWithoutImprovement = 0;
-        for (;;) {
-            const TabuNeighbourhood::Choice choice =
-                neighbourhood.bestAdmissible(memory, haveBest, bestLength);
-            ++outcome.iterations;
-            // Without an admissible pair the search stays where it is; the iteration still ages
-            // the tabu list and counts.
-            if (choice.found) {
-                neighbourhood.swapPositions(choice.i, choice.j, choice.length);
-                if (!haveBest || choice.length < bestLength) {
-                    haveBest = true;
-                    bestLength = choice.length;
-                    bestRoute = neighbourhood.getRoute();
-                    iterationsWithoutImprovement = 0;
-                }
-            }
-            memory.endIteration(outcome.iterations, choice.found, choice.i, choice.j);
-            ++iterationsWithoutImprovement;
+    return outcome;
+}
 
-            if (!control.stop || control.stop(outcome.iterations) || limits.cancelled()) {
-                return finish();
-            }
-            if (parameters.diversification &&
-                iterationsWithoutImprovement >= parameters.diversificationCriterion) {
-                break;
-            }
-        }
-        const unsigned seed =
-            control.restartSeed ? control.restartSeed() : static_cast<unsigned>(std::time(nullptr));
-        const std::optional<Route> restart = restartRoute(weights, seed, limits);
-        if (!restart || !neighbourhood.setRoute(*restart, limits)) {
-            return finish();
-        }
-        ++outcome.restarts;
-        if (control.restarted) {
-            control.restarted();
-        }
-    }
+// The bytes of the search's tables, with the neighbourhood that serves the run.
+std::uint64_t searchBytes(std::uint64_t n, bool incremental) {
+    return addBytes(addBytes(WeightMatrix::bytesFor(n), TabuMemory::bytesFor(n)),
+                    incremental ? IncrementalNeighbourhood::bytesFor(n)
+                                : TabuNeighbourhood::bytesFor(n));
 }
 
 } // namespace
@@ -164,17 +192,22 @@ TabuOutcome runTabuSearch(const Graph& graph, const TabuParameters& parameters,
     if (n == 0) {
         return outcome;
     }
-    const std::uint64_t tableBytes =
-        addBytes(WeightMatrix::bytesFor(n),
-                 addBytes(TabuNeighbourhood::bytesFor(n), TabuMemory::bytesFor(n)));
-    if (tableBytes > limits.memoryBudgetBytes) {
+    // Which neighbourhood serves the run shows only once the weights are read; until then the
+    // search is refused only when neither would fit.
+    const bool large = n >= parameters.incrementalFrom;
+    if (std::min(searchBytes(n, false), searchBytes(n, large)) > limits.memoryBudgetBytes) {
         outcome.outOfMemory = true;
         return outcome;
     }
     try {
         const std::optional<WeightMatrix> weights = WeightMatrix::copyOf(graph, limits);
         if (weights) {
-            outcome = search(*weights, parameters, control, limits);
+            const bool incremental = large && IncrementalNeighbourhood::fits(*weights);
+            if (searchBytes(n, incremental) > limits.memoryBudgetBytes) {
+                outcome.outOfMemory = true;
+                return outcome;
+            }
+            outcome = search(*weights, parameters, incremental, control, limits);
         }
     } catch (const std::bad_alloc&) {
         outcome = {};

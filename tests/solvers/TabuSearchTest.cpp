@@ -1,5 +1,10 @@
 #include "solvers/TabuSearch.h"
 
+#include "solvers/IncrementalNeighbourhood.h"
+#include "solvers/TabuMemory.h"
+#include "solvers/TabuNeighbourhood.h"
+#include "solvers/WeightMatrix.h"
+
 #include "TestGraphs.h"
 #include "tests/oracles/PlainTabuSearch.h"
 
@@ -8,8 +13,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <limits>
 #include <numeric>
-#include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -21,6 +26,8 @@ using fixtures::matrixGraph;
 using fixtures::randomGraph;
 
 const TabuParameters withoutRestarts{40, false, 1000};
+// Switch sizes that give every search the incremental neighbourhood, then the full scan.
+constexpr std::uint32_t bothNeighbourhoods[]{0, std::numeric_limits<std::uint32_t>::max()};
 
 TabuOutcome runFor(const Graph& graph, std::uint64_t iterations,
                    const TabuParameters& parameters = withoutRestarts, unsigned seed = 1) {
@@ -35,17 +42,26 @@ bool isCompleteRoute(const Route& route, std::uint32_t n) {
            std::is_permutation(route.begin(), route.end() - 1, all.begin());
 }
 
-void expectSameAsPlain(const Graph& graph, const TabuParameters& parameters,
-                       std::uint64_t iterations, unsigned seed) {
+// Both neighbourhoods make the same search as the plain one, or, where that would take too long,
+// as each other.
+void expectSameSearches(const Graph& graph, TabuParameters parameters, std::uint64_t iterations,
+                        unsigned seed, bool againstPlain = true) {
     const TabuControl control = iterationLimit(iterations, seed);
-    const TabuOutcome fast = runTabuSearch(graph, parameters, control);
-    const TabuOutcome plain = plain::plainTabuSearch(graph, parameters, control);
-    EXPECT_EQ(fast.bestRoute, plain.bestRoute);
-    EXPECT_EQ(fast.bestLength, plain.bestLength);
-    EXPECT_EQ(fast.currentRoute, plain.currentRoute);
-    EXPECT_EQ(fast.restarts, plain.restarts);
-    EXPECT_EQ(fast.iterations, iterations);
-    EXPECT_TRUE(isCompleteRoute(fast.bestRoute, graph.getVertexNumber()));
+    std::vector<TabuOutcome> outcomes;
+    for (const std::uint32_t incrementalFrom : bothNeighbourhoods) {
+        parameters.incrementalFrom = incrementalFrom;
+        outcomes.push_back(runTabuSearch(graph, parameters, control));
+    }
+    const TabuOutcome expected =
+        againstPlain ? plain::plainTabuSearch(graph, parameters, control) : outcomes.back();
+    for (const TabuOutcome& outcome : outcomes) {
+        EXPECT_EQ(outcome.bestRoute, expected.bestRoute);
+        EXPECT_EQ(outcome.bestLength, expected.bestLength);
+        EXPECT_EQ(outcome.currentRoute, expected.currentRoute);
+        EXPECT_EQ(outcome.restarts, expected.restarts);
+        EXPECT_EQ(outcome.iterations, iterations);
+    }
+    EXPECT_TRUE(isCompleteRoute(expected.bestRoute, graph.getVertexNumber()));
 }
 
 TEST(TabuSearch, FiveVertexExampleIterationByIteration) {
@@ -66,37 +82,45 @@ TEST(TabuSearch, FiveVertexExampleIterationByIteration) {
         // Iteration 2's entry has lived its 40 iterations.
         {43, {0, 4, 3, 2, 1, 0}},
     };
-    for (const auto& [iteration, current] : steps) {
-        SCOPED_TRACE("iteration " + std::to_string(iteration));
-        const TabuOutcome outcome = runFor(*graph, iteration);
-        EXPECT_EQ(outcome.currentRoute, current);
-        EXPECT_EQ(outcome.bestRoute, iteration == 1 ? current : steps[1].second);
-        EXPECT_EQ(outcome.bestLength, iteration == 1 ? 27u : 25u);
-        EXPECT_EQ(outcome.iterations, iteration);
+    for (const std::uint32_t incrementalFrom : bothNeighbourhoods) {
+        for (const auto& [iteration, current] : steps) {
+            SCOPED_TRACE(testing::Message()
+                         << "iteration " << iteration << ", incremental from " << incrementalFrom);
+            const TabuOutcome outcome =
+                runFor(*graph, iteration, {40, false, 1000, incrementalFrom});
+            EXPECT_EQ(outcome.currentRoute, current);
+            EXPECT_EQ(outcome.bestRoute, iteration == 1 ? current : steps[1].second);
+            EXPECT_EQ(outcome.bestLength, iteration == 1 ? 27u : 25u);
+            EXPECT_EQ(outcome.iterations, iteration);
+        }
     }
 }
 
 TEST(TabuSearch, EqualLengthsKeepTheEarliestChoicesAndNeverReplaceTheBest) {
     const std::uint32_t n = 7;
     const auto graph = randomGraph(n, 1, 1); // every weight 1, so every route has length 7
-    const TabuParameters parameters{40, true, 5};
     const unsigned seed = 11;
-    // Greedy takes the lowest vertex (0 1 2 3 4 5 6 0) and iteration 1 the earliest pair, (1, 2);
-    // (1, 2) is then tabu and an equal length does not lift it, so (1, 3) is next in the scan.
-    EXPECT_EQ(runFor(*graph, 2, parameters, seed).currentRoute, (Route{0, 3, 1, 2, 4, 5, 6, 0}));
     std::srand(seed);
     const auto first = static_cast<std::uint32_t>(std::rand()) % n;
     ASSERT_NE(first, 0u) << "pick a seed whose restart does not start at vertex 0";
-    // A criterion of 5 restarts after iterations 5 and 10 when they are not the last: the stop test
-    // comes first, and each restart sets the counter back to 0.
-    for (const std::uint64_t iterations : {1u, 5u, 6u, 10u, 11u}) {
-        SCOPED_TRACE(iterations);
-        const TabuOutcome outcome = runFor(*graph, iterations, parameters, seed);
-        EXPECT_EQ(outcome.restarts, (iterations - 1) / 5);
-        EXPECT_EQ(outcome.bestRoute, (Route{0, 2, 1, 3, 4, 5, 6, 0}));
-        EXPECT_EQ(outcome.bestLength, n);
-        EXPECT_EQ(outcome.currentRoute.front(), outcome.restarts == 0 ? 0u : first);
-        EXPECT_TRUE(isCompleteRoute(outcome.currentRoute, n));
+    for (const std::uint32_t incrementalFrom : bothNeighbourhoods) {
+        SCOPED_TRACE(incrementalFrom);
+        const TabuParameters parameters{40, true, 5, incrementalFrom};
+        // Greedy takes the lowest vertex (0 1 2 3 4 5 6 0) and iteration 1 the earliest pair,
+        // (1, 2); it is then tabu and an equal length does not lift it, so (1, 3) comes next.
+        EXPECT_EQ(runFor(*graph, 2, parameters, seed).currentRoute,
+                  (Route{0, 3, 1, 2, 4, 5, 6, 0}));
+        // A criterion of 5 restarts after iterations 5 and 10 when they are not the last: the
+        // stop test comes first, and each restart sets the counter back to 0.
+        for (const std::uint64_t iterations : {1u, 5u, 6u, 10u, 11u}) {
+            SCOPED_TRACE(iterations);
+            const TabuOutcome outcome = runFor(*graph, iterations, parameters, seed);
+            EXPECT_EQ(outcome.restarts, (iterations - 1) / 5);
+            EXPECT_EQ(outcome.bestRoute, (Route{0, 2, 1, 3, 4, 5, 6, 0}));
+            EXPECT_EQ(outcome.bestLength, n);
+            EXPECT_EQ(outcome.currentRoute.front(), outcome.restarts == 0 ? 0u : first);
+            EXPECT_TRUE(isCompleteRoute(outcome.currentRoute, n));
+        }
     }
 }
 
@@ -128,7 +152,7 @@ TEST(TabuSearch, LengthOfAllOnesIsARealLength) {
     EXPECT_EQ(runFor(graph, 2).bestLength, 4u);
 }
 
-TEST(TabuSearch, MatchesThePlainSearchOnRandomAndWrappingInstances) {
+TEST(TabuSearch, MatchesThePlainSearch) {
     // Vertices, largest weight, parameters, iterations.
     const std::tuple<std::uint32_t, std::uint32_t, TabuParameters, std::uint64_t> cases[]{
         {12, 400, {40, false, 1000}, 300}, {12, 400, {40, true, 1000}, 2500},
@@ -138,19 +162,61 @@ TEST(TabuSearch, MatchesThePlainSearchOnRandomAndWrappingInstances) {
         {4, 10, {40, true, 3}, 100},       {7, 2, {40, true, 20}, 200},
         {9, 400, {3, true, 10}, 200},      {10, 400, {0, true, 7}, 100},
         {8, 400, {-3, true, 15}, 100},     {11, 400, {40, true, -1}, 30},
+        {120, 2, {40, false, 1000}, 12},   {300, 3, {40, true, 1}, 3},
     };
     unsigned seed = 100;
     for (const auto& [n, maxWeight, parameters, iterations] : cases) {
         SCOPED_TRACE(++seed);
-        expectSameAsPlain(*randomGraph(n, maxWeight, seed), parameters, iterations, seed);
+        expectSameSearches(*randomGraph(n, maxWeight, seed), parameters, iterations, seed);
     }
-    // Weights near 2^32 make the lengths wrap.
-    for (seed = 1; seed <= 4; ++seed) {
-        SCOPED_TRACE(seed);
-        std::srand(seed);
-        const fixtures::RawGraph graph(
-            fixtures::randomRows(10 + 5 * seed, fixtures::extremeWeights));
-        expectSameAsPlain(graph, {40, true, 20}, 150, seed);
+    // Weights near 2^32 make the lengths wrap; zero weights make many exchanges free.
+    for (const auto& values : {fixtures::extremeWeights, std::vector<std::uint32_t>{0, 1, 2}}) {
+        for (seed = 1; seed <= 4; ++seed) {
+            SCOPED_TRACE(seed);
+            std::srand(seed);
+            const fixtures::RawGraph graph(fixtures::randomRows(10 + 5 * seed, values));
+            expectSameSearches(graph, {40, seed % 2 == 0, 20}, 150, seed);
+        }
+    }
+}
+
+TEST(TabuSearch, BothNeighbourhoodsMakeTheSameSearchAtEverySize) {
+    // Few distinct weights make many ties; zero weights come only from a raw graph.
+    const std::vector<std::uint32_t> weightSets[]{{1, 2}, {1, 2, 3}, {0, 1, 2}, {0, 0, 5, 9}};
+    unsigned seed = 0;
+    for (const std::uint32_t n :
+         {4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 16, 23, 40, 64, 101, 170, 310}) {
+        for (const auto& weights : weightSets) {
+            SCOPED_TRACE(testing::Message() << "n " << n << ", seed " << ++seed);
+            std::srand(seed);
+            const fixtures::RawGraph graph(fixtures::randomRows(n, weights));
+            expectSameSearches(graph, {40, seed % 2 == 0, 25}, 200 + 40000 / n, seed, false);
+        }
+        expectSameSearches(*randomGraph(n, 400, seed), {40, true, 60}, 200 + 40000 / n, seed,
+                           false);
+    }
+}
+
+TEST(TabuSearch, CountsTheTablesOfTheNeighbourhoodItUses) {
+    const std::uint32_t n = 30;
+    const std::uint64_t common = addBytes(WeightMatrix::bytesFor(n), TabuMemory::bytesFor(n));
+    const std::uint64_t incremental = addBytes(common, IncrementalNeighbourhood::bytesFor(n));
+    const std::uint64_t full = addBytes(common, TabuNeighbourhood::bytesFor(n));
+    const auto graph = randomGraph(n, 400, 3);
+    // Lengths that may wrap need the full scan whatever the switch size.
+    std::srand(3);
+    const fixtures::RawGraph wrapping(fixtures::randomRows(n, fixtures::extremeWeights));
+    const std::tuple<const Graph*, std::uint32_t, std::uint64_t, bool> cases[]{
+        {graph.get(), 0, incremental, false}, {graph.get(), 0, incremental - 1, true},
+        {graph.get(), noValue, full, false},  {&wrapping, 0, full, false},
+        {&wrapping, 0, full - 1, true},
+    };
+    for (const auto& [tested, incrementalFrom, budget, refused] : cases) {
+        const TabuOutcome outcome =
+            runTabuSearch(*tested, {40, false, 1000, incrementalFrom}, iterationLimit(3, 1),
+                          {.memoryBudgetBytes = budget});
+        EXPECT_EQ(outcome.outOfMemory, refused);
+        EXPECT_EQ(outcome.iterations, refused ? 0u : 3u);
     }
 }
 
@@ -158,11 +224,17 @@ TEST(TabuSearch, ProcessTimeControlEndsOnTheLimitOrOnCancel) {
     const auto graph = randomGraph(8, 100, 4);
     // A limit of zero seconds still runs the iteration that first sees it passed.
     EXPECT_TRUE(isCompleteRoute(tabuSearch(*graph, 40, true, 1000, 0), 8));
-    const std::atomic<bool> cancel{true};
-    const TabuOutcome outcome =
-        runTabuSearch(*graph, withoutRestarts, processTimeLimit(1000), {.cancel = &cancel});
-    EXPECT_EQ(outcome.iterations, 0u);
-    EXPECT_TRUE(outcome.bestRoute.empty());
+    // Cancelled once the greedy route stands: the neighbourhood's setup sees it.
+    std::atomic<bool> cancel{false};
+    TabuControl control = processTimeLimit(1000);
+    control.start = [&cancel] { cancel = true; };
+    for (const std::uint32_t incrementalFrom : bothNeighbourhoods) {
+        cancel = false;
+        const TabuOutcome outcome =
+            runTabuSearch(*graph, {40, false, 1000, incrementalFrom}, control, {.cancel = &cancel});
+        EXPECT_EQ(outcome.iterations, 0u);
+        EXPECT_TRUE(outcome.bestRoute.empty());
+    }
 }
 
 } // namespace

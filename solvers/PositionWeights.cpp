@@ -1,0 +1,73 @@
+#include "solvers/PositionWeights.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace komiwojazer {
+
+PositionWeights::PositionWeights(const WeightMatrix& weights)
+    : weights(weights), n(weights.getVertexNumber()), byPosition(std::size_t{n} * n),
+      transposed(std::size_t{n} * n), edgePairs(n, 0) {}
+
+std::uint64_t PositionWeights::bytesFor(std::uint64_t n) {
+    // Two n*n tables, then the route and edgePairs, at most 12 bytes per vertex.
+    return addBytes(tableBytes(n, 2 * sizeof(std::uint32_t)), multiplyBytes(n, 12));
+}
+
+bool PositionWeights::setRoute(const Route& newRoute, const RunLimits& limits) {
+    route = newRoute;
+    for (std::uint32_t a = 0; a < n; ++a) {
+        if (limits.cancelled()) {
+            return false;
+        }
+        for (std::uint32_t b = 0; b < n; ++b) {
+            const std::uint32_t weight = weights(route[a], route[b]);
+            byPosition[std::size_t{a} * n + b] = weight;
+            transposed[std::size_t{b} * n + a] = weight;
+        }
+    }
+    length = 0;
+    for (std::uint32_t p = 0; p < n; ++p) {
+        length += weights(route[p], route[p + 1]);
+    }
+    for (std::uint32_t a = 1; a + 1 < n; ++a) {
+        refreshEdgePair(a);
+    }
+    return true;
+}
+
+void PositionWeights::refreshEdgePair(std::uint32_t a) {
+    edgePairs[a] = from(a - 1)[a] + from(a)[a + 1];
+}
+
+void PositionWeights::swapPositions(std::uint32_t i, std::uint32_t j, std::uint32_t newLength) {
+    std::swap(route[i], route[j]);
+    length = newLength;
+    const std::size_t size = n;
+    for (std::vector<std::uint32_t>* matrix : {&byPosition, &transposed}) {
+        std::uint32_t* cells = matrix->data();
+        std::swap_ranges(cells + i * size, cells + i * size + size, cells + j * size);
+    }
+    // The columns are a row apart each; fetching a few rows ahead keeps several in flight.
+    constexpr std::size_t ahead = 16;
+    std::uint32_t* rows = byPosition.data();
+    std::uint32_t* columns = transposed.data();
+    for (std::size_t row = 0; row < size; ++row) {
+        if (row + ahead < size) {
+            const std::size_t next = (row + ahead) * size;
+            __builtin_prefetch(rows + next + i, 1);
+            __builtin_prefetch(rows + next + j, 1);
+            __builtin_prefetch(columns + next + i, 1);
+            __builtin_prefetch(columns + next + j, 1);
+        }
+        std::swap(rows[row * size + i], rows[row * size + j]);
+        std::swap(columns[row * size + i], columns[row * size + j]);
+    }
+    for (const std::uint32_t a : {i - 1, i, i + 1, j - 1, j, j + 1}) {
+        if (a >= 1 && a + 1 < n) {
+            refreshEdgePair(a);
+        }
+    }
+}
+
+} // namespace komiwojazer
