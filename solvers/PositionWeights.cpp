@@ -6,8 +6,10 @@
 namespace komiwojazer {
 
 PositionWeights::PositionWeights(const WeightMatrix& weights)
-    : weights(weights), n(weights.getVertexNumber()), byPosition(std::size_t{n} * n),
-      transposed(std::size_t{n} * n), edgePairs(n, 0) {}
+    : weights(weights), n(weights.getVertexNumber()),
+      byPosition(std::make_unique_for_overwrite<std::uint32_t[]>(std::size_t{n} * n)),
+      transposed(std::make_unique_for_overwrite<std::uint32_t[]>(std::size_t{n} * n)),
+      edgePairs(n, 0) {}
 
 std::uint64_t PositionWeights::bytesFor(std::uint64_t n) {
     // Two n*n tables, then the route and edgePairs, at most 12 bytes per vertex.
@@ -44,14 +46,13 @@ void PositionWeights::swapPositions(std::uint32_t i, std::uint32_t j, std::uint3
     std::swap(route[i], route[j]);
     length = newLength;
     const std::size_t size = n;
-    for (std::vector<std::uint32_t>* matrix : {&byPosition, &transposed}) {
-        std::uint32_t* cells = matrix->data();
+    for (std::uint32_t* cells : {byPosition.get(), transposed.get()}) {
         std::swap_ranges(cells + i * size, cells + i * size + size, cells + j * size);
     }
     // The columns are a row apart each; fetching a few rows ahead keeps several in flight.
     constexpr std::size_t ahead = 16;
-    std::uint32_t* rows = byPosition.data();
-    std::uint32_t* columns = transposed.data();
+    std::uint32_t* rows = byPosition.get();
+    std::uint32_t* columns = transposed.get();
     for (std::size_t row = 0; row < size; ++row) {
         if (row + ahead < size) {
             const std::size_t next = (row + ahead) * size;

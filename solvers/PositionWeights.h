@@ -5,6 +5,7 @@
 #include "solvers/WeightMatrix.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace komiwojazer {
@@ -32,11 +33,11 @@ public:
     [[nodiscard]] std::uint32_t getVertexNumber() const { return n; }
     // from(a)[b] = weight from the vertex at position a to the vertex at position b.
     [[nodiscard]] const std::uint32_t* from(std::uint32_t a) const {
-        return byPosition.data() + std::size_t{a} * n;
+        return byPosition.get() + std::size_t{a} * n;
     }
     // into(a)[b] = weight from the vertex at position b to the vertex at position a.
     [[nodiscard]] const std::uint32_t* into(std::uint32_t a) const {
-        return transposed.data() + std::size_t{a} * n;
+        return transposed.get() + std::size_t{a} * n;
     }
     // getEdgePairs()[a] = weight into position a plus weight out of it, for 1 <= a <= n-2.
     [[nodiscard]] const std::uint32_t* getEdgePairs() const { return edgePairs.data(); }
@@ -44,13 +45,15 @@ public:
 private:
     void refreshEdgePair(std::uint32_t a);
 
-    const WeightMatrix& weights;           // the graph's weights
-    std::uint32_t n;                       // vertex count
-    Route route;                           // the route stood on, n+1 entries
-    std::uint32_t length = 0;              // its length
-    std::vector<std::uint32_t> byPosition; // n*n, see from
-    std::vector<std::uint32_t> transposed; // n*n, see into
-    std::vector<std::uint32_t> edgePairs;  // see getEdgePairs
+    const WeightMatrix& weights; // the graph's weights
+    std::uint32_t n;             // vertex count
+    Route route;                 // the route stood on, n+1 entries
+    std::uint32_t length = 0;    // its length
+    // The two tables are left unset until setRoute writes every cell between its looks at the
+    // cancel flag, so that no long step of clearing memory goes unchecked.
+    std::unique_ptr<std::uint32_t[]> byPosition; // n*n, see from
+    std::unique_ptr<std::uint32_t[]> transposed; // n*n, see into
+    std::vector<std::uint32_t> edgePairs;        // see getEdgePairs
 };
 
 } // namespace komiwojazer
