@@ -80,6 +80,24 @@ TEST(BranchAndBound, SearchesLikeThePlainOne) {
     }
 }
 
+// Edges (0, n-1) and (i, i-1) weigh 1, all others 2. The child that follows this cycle has key n
+// and every other child more, so the search goes straight down it: n-1 expansions, each pushing
+// all its children, until the cycle closes. It visits the highest vertex first, and vertex 255 is
+// the last that 8 bits hold.
+TEST(BranchAndBound, FollowsTheCycleAcrossTheByteLimit) {
+    for (const std::uint32_t n : {256u, 257u}) {
+        fixtures::WeightRows rows(n, std::vector<std::uint32_t>(n, 2));
+        Route cycle(n + 1, 0);
+        for (std::uint32_t i = 0; i < n; ++i) {
+            rows[i][(i + n - 1) % n] = 1;
+            cycle[i] = (n - i) % n;
+        }
+        expectSameSearch(
+            runBranchAndBound(fixtures::RawGraph(rows)),
+            {Status::Solved, cycle, n - 1, n * (n - 1) / 2, 1 + (n - 1) * (n - 2) / 2});
+    }
+}
+
 TEST(BranchAndBound, StopsAtTheMemoryBudgetOrWhenCancelled) {
     const auto graph = randomGraph(20, 400, 1);
     const auto limited = runBranchAndBound(*graph, {.memoryBudgetBytes = 256 * 1024});
