@@ -246,6 +246,13 @@ BranchAndBoundOutcome solve(const WeightMatrix& weights, std::uint64_t budgetByt
     return outcome;
 }
 
+// Whether every vertex fits 8 bits and every key and route length 16 bits. Both are sums of n
+// weights, so they stay below 2^16, and never wrap, when n times the heaviest weight does.
+bool fitsCompactLayout(const WeightMatrix& weights) {
+    const std::uint64_t n = weights.getVertexNumber();
+    return n <= 256 && n * weights.getHeaviest() <= 0xffff;
+}
+
 } // namespace
 
 BranchAndBoundOutcome runBranchAndBound(const Graph& graph, const RunLimits& limits) {
@@ -260,9 +267,8 @@ BranchAndBoundOutcome runBranchAndBound(const Graph& graph, const RunLimits& lim
         const std::optional<WeightMatrix> weights = WeightMatrix::copyOf(graph, limits);
         if (!weights) {
             outcome.status = BranchAndBoundOutcome::Status::Cancelled;
-        } else if (n <= 256) {
-            // Records of one byte per vertex hold four vertices each, so routes take few reads.
-            outcome = solve<std::uint32_t, std::uint8_t>(*weights, budgetBytes, limits);
+        } else if (fitsCompactLayout(*weights)) {
+            outcome = solve<std::uint16_t, std::uint8_t>(*weights, budgetBytes, limits);
         } else {
             outcome = solve<std::uint32_t, std::uint32_t>(*weights, budgetBytes, limits);
         }
