@@ -67,8 +67,10 @@ public:
     }
 
 private:
-    // Vertices per record: as many as fill the four bytes after the anchor.
-    static constexpr std::size_t span = sizeof(std::uint32_t) / sizeof(Vertex);
+    // Vertices per record: as many as fill twelve bytes after the anchor. With one byte each, the
+    // route of a 32-vertex node takes three reads; records are few next to queued nodes, since
+    // each expansion queues many children.
+    static constexpr std::size_t span = 12 / sizeof(Vertex);
 
     // One expanded node. Vertex 0, which never follows the start, marks unused slots.
     struct Record {
