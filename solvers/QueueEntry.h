@@ -13,4 +13,6 @@ template <typename Key, typename Vertex> struct QueueEntry {
     std::uint32_t parent; // the search tree's record of the parent
 };
 
+static_assert(sizeof(QueueEntry<std::uint16_t, std::uint8_t>) == 8);
+
 } // namespace komiwojazer
