@@ -22,6 +22,7 @@
 #include "tests/oracles/PlainBruteForce.h"
 #include "tests/oracles/PlainTabuSearch.h"
 
+#include <algorithm>
 #include <ctime>
 #include <iostream>
 #include <memory>
@@ -66,10 +67,10 @@ double processSeconds() {
     return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
 }
 
-double peakResidentMegabytes() {
+double peakResidentBytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+    return static_cast<double>(usage.ru_maxrss) * 1024.0;
 }
 
 int usage() {
@@ -138,6 +139,7 @@ int main(int argc, char** argv) {
         const BranchAndBoundOutcome outcome =
             plain ? plain::plainBranchAndBound(*graph) : runBranchAndBound(*graph, limits);
         const double seconds = processSeconds() - started;
+        const double peakBytes = peakResidentBytes();
         if (outcome.status == BranchAndBoundOutcome::Status::OutOfMemory) {
             std::cout << "status=out_of_memory\n";
         }
@@ -145,7 +147,9 @@ int main(int argc, char** argv) {
                   << "\nlength=" << routeLength(*graph, outcome.route)
                   << "\nexpansions=" << outcome.expansions << "\npushed=" << outcome.pushed
                   << "\nmax_queue=" << outcome.maxQueue << "\ncpu_s=" << seconds
-                  << "\npeak_rss_mb=" << peakResidentMegabytes() << '\n';
+                  << "\npeak_rss_mb=" << peakBytes / (1024.0 * 1024.0) << "\nbytes_per_node="
+                  << peakBytes / static_cast<double>(std::max<std::uint64_t>(outcome.pushed, 1))
+                  << '\n';
         return 0;
     }
     if (command == "bf" && positional.size() == 2) {

@@ -1,11 +1,11 @@
 #include "solvers/BranchAndBound.h"
 
 #include "solvers/NodeQueue.h"
+#include "solvers/QueueEntry.h"
+#include "solvers/SearchTree.h"
 #include "solvers/WeightMatrix.h"
 
 #include <algorithm>
-#include <bit>
-#include <memory>
 #include <new>
 #include <optional>
 #include <utility>
@@ -14,67 +14,16 @@
 namespace komiwojazer {
 namespace {
 
-// Marks the initial node, which has no parent route.
-constexpr std::uint32_t noParent = noValue;
-
-// The routes of the expanded nodes that have queued children, one fixed-size row each: the route
-// from vertex 0, then a 0 when it is shorter than the row (0 never appears after the start).
-// Rows never move, and every block of rows is charged to the budget before it is allocated.
-template <typename Vertex> class RouteStore {
-public:
-    RouteStore(StorageBudget& storageBudget, std::uint32_t n)
-        : budget(storageBudget),
-          rowShift(static_cast<unsigned>(std::bit_width(std::max(n, 2u) - 1))),
-          blockRowShift(rowShift >= minimumBlockShift ? 0 : minimumBlockShift - rowShift) {}
-
-    [[nodiscard]] std::size_t size() const { return count; }
-
-    [[nodiscard]] const Vertex* row(std::uint32_t index) const { return rowAt(index); }
-
-    // Appends route as a new row; false when a new block does not fit the budget.
-    // REQUIRES: route.size() <= n.
-    [[nodiscard]] bool tryAppend(const Route& route) {
-        const std::size_t rowsPerBlock = std::size_t{1} << blockRowShift;
-        if (count == blocks.size() * rowsPerBlock) {
-            const std::size_t entries = rowsPerBlock << rowShift;
-            if (!budget.take(entries * sizeof(Vertex))) {
-                return false;
-            }
-            blocks.push_back(std::make_unique_for_overwrite<Vertex[]>(entries));
-        }
-        ++count;
-        Vertex* target = rowAt(static_cast<std::uint32_t>(count - 1));
-        std::copy(route.begin(), route.end(), target);
-        if (route.size() < (std::size_t{1} << rowShift)) {
-            target[route.size()] = 0;
-        }
-        return true;
-    }
-
-private:
-    [[nodiscard]] Vertex* rowAt(std::uint32_t index) const {
-        const std::size_t inBlock = std::size_t{index} & ((std::size_t{1} << blockRowShift) - 1);
-        return blocks[index >> blockRowShift].get() + (inBlock << rowShift);
-    }
-
-    static constexpr unsigned minimumBlockShift = 12; // at least 4096 entries per block
-
-    StorageBudget& budget;                         // charged for every block
-    unsigned rowShift;                             // a row holds 2^rowShift >= n entries
-    unsigned blockRowShift;                        // a block holds 2^blockRowShift rows
-    std::vector<std::unique_ptr<Vertex[]>> blocks; // the rows, block by block
-    std::size_t count = 0;                         // rows in use
-};
-
 // Best-first search over partial routes from vertex 0. A queued node is its key, its parent's
-// route row and its own vertex, so nodes are small and never allocate; a node's route is rebuilt
-// from its parent's row when it is expanded. Keys come from each vertex's outgoing edges sorted by
-// weight, so no route is scanned for membership, yet every key, and so every push and pop, is the
-// one that recomputing the bound in full gives. Vertex is the type a route row stores.
-template <typename Vertex> class BestFirstSearch {
+// record in the search tree and its own vertex, so nodes are small and never allocate; a node's
+// route is rebuilt from the tree when it is expanded. Keys come from each vertex's outgoing edges
+// sorted by weight, so no route is scanned for membership, yet every key, and so every push and
+// pop, is the one that recomputing the bound in full gives. Key and Vertex are the types in which
+// the queue and the tree store keys and vertices; every key and vertex must fit them.
+template <typename Key, typename Vertex> class BestFirstSearch {
 public:
     BestFirstSearch(const WeightMatrix& weights, std::uint64_t budgetBytes)
-        : n(weights.getVertexNumber()), weights(weights), budget(budgetBytes), routes(budget, n),
+        : n(weights.getVertexNumber()), weights(weights), budget(budgetBytes), tree(budget),
           queue(budget), onRoute(std::max(n, 1u), 0), first(n), second(n), firstTarget(n),
           correction(n, 0) {
         route.reserve(std::size_t{n} + 1);
@@ -101,6 +50,9 @@ public:
     [[nodiscard]] Route takeRoute() { return std::move(bestRoute); }
 
 private:
+    using Entry = QueueEntry<Key, Vertex>;
+    static constexpr std::uint32_t noRecord = SearchTree<Vertex>::noRecord;
+
     // One outgoing edge in a sorted row.
     struct Edge {
         std::uint32_t weight; // weight of the edge
@@ -129,7 +81,7 @@ private:
     }
 
     void search(BranchAndBoundOutcome& outcome, const RunLimits& limits) {
-        if (!push(outcome, {0, noParent, 0})) {
+        if (!push(outcome, 0, noRecord, 0)) {
             outcome.status = BranchAndBoundOutcome::Status::OutOfMemory;
             return;
         }
@@ -138,9 +90,9 @@ private:
                 outcome.status = BranchAndBoundOutcome::Status::Cancelled;
                 return;
             }
-            const QueueEntry current = queue.top();
+            const Entry current = queue.top();
             queue.pop();
-            if (bestLength != noValue && current.key >= bestLength) {
+            if (bestLength != noValue && std::uint32_t{current.key} >= bestLength) {
                 return;
             }
             ++outcome.expansions;
@@ -152,8 +104,9 @@ private:
     }
 
     // Queues a node; false when it does not fit the budget.
-    bool push(BranchAndBoundOutcome& outcome, const QueueEntry& entry) {
-        if (!queue.tryPush(entry)) {
+    bool push(BranchAndBoundOutcome& outcome, std::uint32_t key, std::uint32_t parent,
+              std::uint32_t vertex) {
+        if (!queue.tryPush({static_cast<Key>(key), static_cast<Vertex>(vertex), parent})) {
             return false;
         }
         ++outcome.pushed;
@@ -162,16 +115,8 @@ private:
     }
 
     // Leaves the node's route in route, marks it in onRoute and returns its length.
-    std::uint32_t rebuildRoute(const QueueEntry& node) {
-        route.clear();
-        if (node.parent != noParent) {
-            const Vertex* parentRoute = routes.row(node.parent);
-            route.push_back(parentRoute[0]);
-            for (std::uint32_t t = 1; t < n && parentRoute[t] != 0; ++t) {
-                route.push_back(parentRoute[t]);
-            }
-        }
-        route.push_back(node.vertex);
+    std::uint32_t rebuildRoute(const Entry& node) {
+        tree.routeOf(node.parent, node.vertex, route);
         std::uint32_t cost = 0;
         onRoute[route[0]] = 1;
         for (std::size_t t = 1; t < route.size(); ++t) {
@@ -182,7 +127,7 @@ private:
     }
 
     // Children in ascending order of their new vertex; false when one does not fit the budget.
-    bool expand(BranchAndBoundOutcome& outcome, const QueueEntry& current) {
+    bool expand(BranchAndBoundOutcome& outcome, const Entry& current) {
         const std::uint32_t cost = rebuildRoute(current);
         unvisited.clear();
         for (std::uint32_t v = 0; v < n; ++v) {
@@ -194,7 +139,7 @@ private:
         if (unvisited.size() == 1) {
             closeRoute(cost, unvisited[0]);
         } else if (unvisited.size() > 1) {
-            fits = pushChildren(outcome, cost);
+            fits = pushChildren(outcome, current, cost);
         }
         for (const std::uint32_t v : route) {
             onRoute[v] = 0;
@@ -217,7 +162,7 @@ private:
     // unvisited after it, and for each such vertex the lightest edge to another one or back to 0.
     // The two lightest admissible edges of every unvisited vertex are found once per expansion;
     // a child k changes only the terms of the vertices whose lightest edge leads to k.
-    bool pushChildren(BranchAndBoundOutcome& outcome, std::uint32_t cost) {
+    bool pushChildren(BranchAndBoundOutcome& outcome, const Entry& current, std::uint32_t cost) {
         std::uint32_t firstSum = 0;
         for (const std::uint32_t i : unvisited) {
             findTwoLightest(i);
@@ -227,7 +172,7 @@ private:
             correction[firstTarget[i]] += second[i] - first[i];
         }
         const std::uint32_t end = route.back();
-        std::uint32_t row = noParent;
+        std::uint32_t record = noRecord;
         bool fits = true;
         for (const std::uint32_t k : unvisited) {
             // k may not go back to 0 while other vertices are left.
@@ -237,14 +182,14 @@ private:
             if (bestLength != noValue && key >= bestLength) {
                 continue;
             }
-            if (row == noParent) {
-                if (routes.size() >= noParent || !routes.tryAppend(route)) {
+            if (record == noRecord) {
+                record = tree.tryAdd(current.parent, current.vertex);
+                if (record == noRecord) {
                     fits = false;
                     break;
                 }
-                row = static_cast<std::uint32_t>(routes.size() - 1);
             }
-            if (!push(outcome, {key, row, k})) {
+            if (!push(outcome, key, record, k)) {
                 fits = false;
                 break;
             }
@@ -274,9 +219,9 @@ private:
     std::uint32_t n;              // vertex count
     const WeightMatrix& weights;  // the graph's weights
     std::vector<Edge> sortedRows; // each vertex's n-1 outgoing edges, lightest first
-    StorageBudget budget;         // shared by the route rows and the queue
-    RouteStore<Vertex> routes;    // routes of the nodes whose children are queued
-    NodeQueue queue;              // open nodes by key
+    StorageBudget budget;         // shared by the tree and the queue
+    SearchTree<Vertex> tree;      // the expanded nodes whose children are queued
+    NodeQueue<Entry> queue;       // open nodes by key
 
     std::uint32_t bestLength = noValue; // length of bestRoute; noValue while there is none
     Route bestRoute;                    // shortest complete route so far
@@ -291,14 +236,21 @@ private:
     std::vector<std::uint32_t> correction;  // what child k adds back for lightest edges into k
 };
 
-template <typename Vertex>
+template <typename Key, typename Vertex>
 BranchAndBoundOutcome solve(const WeightMatrix& weights, std::uint64_t budgetBytes,
                             const RunLimits& limits) {
     BranchAndBoundOutcome outcome;
-    BestFirstSearch<Vertex> search(weights, budgetBytes);
+    BestFirstSearch<Key, Vertex> search(weights, budgetBytes);
     search.run(outcome, limits);
     outcome.route = search.takeRoute();
     return outcome;
+}
+
+// Whether every vertex fits 8 bits and every key and route length 16 bits. Both are sums of n
+// weights, so they stay below 2^16, and never wrap, when n times the heaviest weight does.
+bool fitsCompactLayout(const WeightMatrix& weights) {
+    const std::uint64_t n = weights.getVertexNumber();
+    return n <= 256 && n * weights.getHeaviest() <= 0xffff;
 }
 
 } // namespace
@@ -315,12 +267,10 @@ BranchAndBoundOutcome runBranchAndBound(const Graph& graph, const RunLimits& lim
         const std::optional<WeightMatrix> weights = WeightMatrix::copyOf(graph, limits);
         if (!weights) {
             outcome.status = BranchAndBoundOutcome::Status::Cancelled;
-        } else if (n <= 256) {
-            // One byte per vertex keeps the rows of stored routes small on every instance that
-            // the search can finish.
-            outcome = solve<std::uint8_t>(*weights, budgetBytes, limits);
+        } else if (fitsCompactLayout(*weights)) {
+            outcome = solve<std::uint16_t, std::uint8_t>(*weights, budgetBytes, limits);
         } else {
-            outcome = solve<std::uint32_t>(*weights, budgetBytes, limits);
+            outcome = solve<std::uint32_t, std::uint32_t>(*weights, budgetBytes, limits);
         }
     } catch (const std::bad_alloc&) {
         outcome = {};

@@ -3,33 +3,24 @@
 #include "solvers/ChunkedArray.h"
 
 #include <cstddef>
-#include <cstdint>
 
 namespace komiwojazer {
 
-// One open node as the queue holds it. Its route is its parent's route followed by vertex; the
-// routes of expanded nodes are kept by the search, so a queued node needs no copy of its own.
-struct QueueEntry {
-    std::uint32_t key;    // lower bound on every complete route that extends the node
-    std::uint32_t parent; // the search's index of the parent's route
-    std::uint32_t vertex; // the vertex that the node appends to it
-};
-
-// Binary min-heap on the key. Push and pop follow the steps of the common array heap (sift up
-// past strictly greater parents; on pop, walk the hole down preferring the right child on equal
-// keys, then sift the last entry up), so equal keys leave in one fixed order, on which the route
-// returned among equally short ones depends.
-class NodeQueue {
+// Binary min-heap of entries on their key. Push and pop follow the steps of the common array heap
+// (sift up past strictly greater parents; on pop, walk the hole down preferring the right child on
+// equal keys, then sift the last entry up), so equal keys leave in one fixed order, on which the
+// route returned among equally short ones depends.
+template <typename Entry> class NodeQueue {
 public:
     explicit NodeQueue(StorageBudget& budget) : entries(budget) {}
 
     [[nodiscard]] bool empty() const { return entries.size() == 0; }
     [[nodiscard]] std::size_t size() const { return entries.size(); }
     // REQUIRES: !empty().
-    [[nodiscard]] const QueueEntry& top() const { return entries[0]; }
+    [[nodiscard]] const Entry& top() const { return entries[0]; }
 
     // Inserts entry; false, with the queue unchanged, when it does not fit the budget.
-    [[nodiscard]] bool tryPush(const QueueEntry& entry) {
+    [[nodiscard]] bool tryPush(const Entry& entry) {
         if (!entries.tryPushBack(entry)) {
             return false;
         }
@@ -41,7 +32,7 @@ public:
     void pop() {
         const std::size_t count = entries.size();
         if (count >= 2) {
-            const QueueEntry last = entries[count - 1];
+            const Entry last = entries[count - 1];
             const std::size_t len = count - 1;
             std::size_t hole = 0;
             while (hole < (len - 1) / 2) {
@@ -64,7 +55,7 @@ public:
 
 private:
     // Puts entry into the free position hole after moving every strictly greater ancestor down.
-    void siftUp(std::size_t hole, const QueueEntry& entry) {
+    void siftUp(std::size_t hole, const Entry& entry) {
         while (hole > 0) {
             const std::size_t parent = (hole - 1) / 2;
             if (!(entries[parent].key > entry.key)) {
@@ -76,7 +67,7 @@ private:
         entries[hole] = entry;
     }
 
-    ChunkedArray<QueueEntry> entries; // position 0 is the top; children of p at 2p+1 and 2p+2
+    ChunkedArray<Entry> entries; // position 0 is the top; children of p at 2p+1 and 2p+2
 };
 
 } // namespace komiwojazer

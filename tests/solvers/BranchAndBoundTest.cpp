@@ -58,8 +58,8 @@ TEST(BranchAndBound, EqualWeightsFollowTheQueueOrder) {
     }
 }
 
-// The same pops, pushes and route as the plain search, and the optimum that brute force finds.
-// Weights near 2^32 make keys and lengths wrap around; the steps must still match.
+// The same pops, pushes and route as the plain search, and the optimum that brute force finds, in
+// the compact layout and in the wide one that more than 2^16 or wrapping sums need.
 TEST(BranchAndBound, SearchesLikeThePlainOne) {
     std::srand(7);
     for (std::uint32_t n = 2; n <= 13; ++n) {
@@ -72,11 +72,36 @@ TEST(BranchAndBound, SearchesLikeThePlainOne) {
                 EXPECT_EQ(routeLength(*graph, outcome.route),
                           routeLength(*graph, bruteForce(*graph)));
             }
-            if (n <= 8) {
-                const fixtures::RawGraph raw(fixtures::randomRows(n, fixtures::extremeWeights));
+            if (n > 8) {
+                continue;
+            }
+            // Raw weights: sums that wrap around 2^32, and sums of n weights just below and just
+            // past 2^16, the most that 16-bit keys hold and the least they cannot.
+            const std::uint32_t top = 0xffff / n;
+            for (const auto& weights :
+                 {fixtures::extremeWeights, std::vector{top - 1, top}, std::vector{top, top + 1}}) {
+                const fixtures::RawGraph raw(fixtures::randomRows(n, weights));
                 expectSameSearch(runBranchAndBound(raw), plain::plainBranchAndBound(raw));
             }
         }
+    }
+}
+
+// Edges (0, n-1) and (i, i-1) weigh 1, all others 2. The child that follows this cycle has key n
+// and every other child more, so the search goes straight down it: n-1 expansions, each pushing
+// all its children, until the cycle closes. It visits the highest vertex first, and vertex 255 is
+// the last that 8 bits hold.
+TEST(BranchAndBound, FollowsTheCycleAcrossTheByteLimit) {
+    for (const std::uint32_t n : {256u, 257u}) {
+        fixtures::WeightRows rows(n, std::vector<std::uint32_t>(n, 2));
+        Route cycle(n + 1, 0);
+        for (std::uint32_t i = 0; i < n; ++i) {
+            rows[i][(i + n - 1) % n] = 1;
+            cycle[i] = (n - i) % n;
+        }
+        expectSameSearch(
+            runBranchAndBound(fixtures::RawGraph(rows)),
+            {Status::Solved, cycle, n - 1, n * (n - 1) / 2, 1 + (n - 1) * (n - 2) / 2});
     }
 }
 
