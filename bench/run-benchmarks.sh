@@ -8,6 +8,7 @@ runs=${1:-3}
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j 4 --target komiwojazer-bench >/dev/null
 bench=./build/bench/komiwojazer-bench
+full_scan=(--incremental-from 4294967295)
 
 # value KEY OUTPUT: the value of one key=value line.
 value() { printf '%s\n' "$2" | sed -n "s/^$1=//p"; }
@@ -27,7 +28,7 @@ echo "## Tabu search (tenure 40, no diversification), iterations per processor s
 echo
 echo "| instance | ours | plain | speed-up | same best route after the plain run's iterations |"
 echo "|---|---:|---:|---:|---|"
-for row in "50 200000 2000" "100 100000 400" "200 20000 40" "400 10000 8"; do
+for row in "50 200000 2000" "100 100000 400" "200 50000 40" "400 20000 8" "900 10000 2"; do
     read -r n ours_iterations plain_iterations <<<"$row"
     instance=rand:$n:1
     ours=$(median iterations_per_s "$runs" $bench tabu "$instance" "$ours_iterations")
@@ -39,10 +40,49 @@ for row in "50 200000 2000" "100 100000 400" "200 20000 40" "400 10000 8"; do
 done
 echo
 
-echo "## Branch and bound, processor seconds and peak memory"
+echo "## Tabu search: the incremental neighbourhood against the full scan"
 echo
-echo "| instance | ours [s] | plain [s] | speed-up | ours peak [MB] | plain peak [MB] | expansions | same route and expansions |"
-echo "|---|---:|---:|---:|---:|---:|---:|---|"
+echo "| instance | diversification | incremental [it/s] | full scan [it/s] | speed-up | same best route |"
+echo "|---|---|---:|---:|---:|---|"
+for row in "100 100000" "171 50000" "200 50000" "400 20000" "900 10000"; do
+    read -r n iterations <<<"$row"
+    for diversification in off on; do
+        flags=()
+        [ "$diversification" = on ] && flags=(--diversification 1)
+        instance=rand:$n:1
+        incremental=$(median iterations_per_s "$runs" $bench tabu "$instance" "$iterations" \
+            ${flags[@]+"${flags[@]}"} --incremental-from 0)
+        full=$(median iterations_per_s "$runs" $bench tabu "$instance" "$iterations" \
+            ${flags[@]+"${flags[@]}"} "${full_scan[@]}")
+        a=$($bench tabu "$instance" "$iterations" ${flags[@]+"${flags[@]}"} --incremental-from 0)
+        b=$($bench tabu "$instance" "$iterations" ${flags[@]+"${flags[@]}"} "${full_scan[@]}")
+        printf '| %s | %s | %.0f | %.0f | %.1fx | %s |\n' "$instance" "$diversification" \
+            "$incremental" "$full" "$(awk -v a="$incremental" -v b="$full" 'BEGIN { print a / b }')" \
+            "$(same "$(value route "$a")" "$(value route "$b")")"
+    done
+done
+echo
+
+echo "## Tabu search: the timed path of choice 5 against a fixed iteration count"
+echo
+echo "| instance | diversification | timed [it/s] | fixed [it/s] | timed / fixed |"
+echo "|---|---|---:|---:|---:|"
+for n in 5 20 34 100 171 400; do
+    for diversification in off on; do
+        flags=()
+        [ "$diversification" = on ] && flags=(--diversification 1)
+        out=$($bench tabu-time "rand:$n:1" 5 ${flags[@]+"${flags[@]}"})
+        printf '| rand:%s:1 | %s | %.0f | %.0f | %.3f |\n' "$n" "$diversification" \
+            "$(value iterations_per_s "$out")" "$(value fixed_iterations_per_s "$out")" \
+            "$(value ratio "$out")"
+    done
+done
+echo
+
+echo "## Branch and bound, processor seconds and memory"
+echo
+echo "| instance | ours [s] | plain [s] | speed-up | ours peak [MB] | plain peak [MB] | ours bytes per pushed node | expansions | same route and expansions |"
+echo "|---|---:|---:|---:|---:|---:|---:|---:|---|"
 # The plain search runs where it finishes in about a minute; seeds differ a lot in difficulty.
 for case in 20:1:plain 20:2:plain 20:3:plain 24:1:plain 24:2:plain 24:3:plain 28:1:plain \
     28:2:ours 28:3:ours 30:1:ours 30:2:ours 32:1:ours 32:2:ours; do
@@ -53,14 +93,16 @@ for case in 20:1:plain 20:2:plain 20:3:plain 24:1:plain 24:2:plain 24:3:plain 28
     if [ "$which" = plain ]; then
         plain_out=$($bench bb "$instance" --plain)
         plain=$(value cpu_s "$plain_out")
-        printf '| %s | %.3f | %.2f | %sx | %.0f | %.0f | %s | %s |\n' "$instance" "$ours" \
+        printf '| %s | %.3f | %.2f | %sx | %.0f | %.0f | %.1f | %s | %s |\n' "$instance" "$ours" \
             "$plain" "$(ratio "$plain" "$ours")" "$(value peak_rss_mb "$ours_out")" \
-            "$(value peak_rss_mb "$plain_out")" "$(value expansions "$ours_out")" \
+            "$(value peak_rss_mb "$plain_out")" "$(value bytes_per_node "$ours_out")" \
+            "$(value expansions "$ours_out")" \
             "$(same "$(value route "$ours_out") $(value expansions "$ours_out")" \
                 "$(value route "$plain_out") $(value expansions "$plain_out")")"
     else
-        printf '| %s | %.3f | not run | | %.0f | | %s | |\n' "$instance" "$ours" \
-            "$(value peak_rss_mb "$ours_out")" "$(value expansions "$ours_out")"
+        printf '| %s | %.3f | not run | | %.0f | | %.1f | %s | |\n' "$instance" "$ours" \
+            "$(value peak_rss_mb "$ours_out")" "$(value bytes_per_node "$ours_out")" \
+            "$(value expansions "$ours_out")"
     fi
 done
 echo

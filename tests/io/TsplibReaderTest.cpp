@@ -73,8 +73,6 @@ TEST(TsplibReader, FilesGiveTheirWeightsOrSayWhyNot) {
         {coords, head + "none" + coordsBody, S::Loaded, "", ""},
         // The format value is checked before the dimension, and case matters.
         {coords, "DIMENSION: -2 EDGE_WEIGHT_TYPE: euc_2d", S::UnsupportedFormat, "euc_2d", ""},
-        {matrix, "DIMENSION: 2 EDGE_WEIGHT_FORMAT: FULL_MATRIXX", S::UnsupportedFormat,
-         "FULL_MATRIXX", ""},
         {matrix, "DIMENSION:2" + matrixBody + "0 1 1 0", S::MissingKeyword, "DIMENSION:", ""},
         {matrix, head + "2" + coordsBody + "1 0 0 2 3 4", S::MissingKeyword,
          "EDGE_WEIGHT_FORMAT:", ""},
@@ -129,21 +127,6 @@ TEST(TsplibReader, TokensAcrossReadBlocks) {
     EXPECT_EQ(std::string(at.first, stored.end()).substr(0, 20),
               std::string(at.second, weights.end()).substr(0, 20))
         << "at character " << at.first - stored.begin();
-}
-
-TEST(TsplibReader, MissingFileDirectoryPipeAndNulByteAreMissingFiles) {
-    const fs::path pipe = tempPath("pipe");
-    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    std::ofstream(tempPath("real")) << head + "1" + matrixBody + "0";
-    const std::string names[] = {tempPath("absent").string(), ::testing::TempDir(), pipe.string(),
-                                 tempPath("real").string() + std::string(1, '\0') + "x"};
-    for (const std::string& name : names) {
-        const TsplibLoad none = readTsplibFile(name, matrix);
-        EXPECT_EQ(none.status, S::MissingFile) << name;
-        EXPECT_EQ(none.graph, nullptr);
-    }
-    fs::remove(pipe);
-    fs::remove(tempPath("real"));
 }
 
 // Whatever is kept of a file counts against the budget: the matrix, the coordinates, any word.
