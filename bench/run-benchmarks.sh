@@ -71,10 +71,13 @@ for n in 5 20 34 100 171 400; do
     for diversification in off on; do
         flags=()
         [ "$diversification" = on ] && flags=(--diversification 1)
-        out=$($bench tabu-time "rand:$n:1" 5 ${flags[@]+"${flags[@]}"})
+        # Each run times both ways back to back; the medians smooth out a noisy machine.
+        outs=()
+        for _ in $(seq "$runs"); do outs+=("$($bench tabu-time "rand:$n:1" 5 ${flags[@]+"${flags[@]}"})"); done
+        of() { for out in "${outs[@]}"; do value "$1" "$out"; done | sort -g |
+            awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
         printf '| rand:%s:1 | %s | %.0f | %.0f | %.3f |\n' "$n" "$diversification" \
-            "$(value iterations_per_s "$out")" "$(value fixed_iterations_per_s "$out")" \
-            "$(value ratio "$out")"
+            "$(of iterations_per_s)" "$(of fixed_iterations_per_s)" "$(of ratio)"
     done
 done
 echo

@@ -23,11 +23,7 @@ void ProcessTimeLimit::start() {
     countdown = 1;
 }
 
-bool ProcessTimeLimit::reached() {
-    ++sinceReading;
-    if (--countdown != 0) {
-        return false;
-    }
+bool ProcessTimeLimit::timeIsUp() {
     stopwatch.stop();
     const double now = stopwatch.read();
     if (now > stopSeconds) {

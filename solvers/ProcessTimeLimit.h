@@ -18,12 +18,18 @@ public:
     explicit ProcessTimeLimit(std::uint32_t stopTime, std::clock_t (*readClock)() = std::clock);
 
     void start();
-    // Asked after every iteration.
-    [[nodiscard]] bool reached();
+    // Asked after every iteration; reads the clock only when the countdown runs out.
+    [[nodiscard]] bool reached() {
+        ++sinceReading;
+        return --countdown == 0 && timeIsUp();
+    }
     // Told after every restart.
     void restarted() { countdown = 1; }
 
 private:
+    // Whether the stop time has passed; plans the next reading if not.
+    [[nodiscard]] bool timeIsUp();
+
     Stopwatch stopwatch;            // started by start(), stopped at every reading
     double stopSeconds;             // the stop time
     double lastReading = 0;         // seconds at the last reading
