@@ -7,9 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <cstdlib>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -113,18 +111,10 @@ TEST(BranchAndBound, StopsAtTheMemoryBudgetOrWhenCancelled) {
     expectSameSearch(runBranchAndBound(*graph, {.memoryBudgetBytes = 1}),
                      {Status::OutOfMemory, {}, 0, 0, 0});
 
-    // Forty vertices would take far longer than the wait; the budget outlasts it many times over.
-    const auto large = randomGraph(40, 400, 1);
-    std::atomic<bool> cancel{false};
-    std::thread canceller([&cancel] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        cancel = true;
-    });
-    const auto during =
-        runBranchAndBound(*large, {.memoryBudgetBytes = 512u << 20, .cancel = &cancel});
-    canceller.join();
-    EXPECT_EQ(during.status, Status::Cancelled);
-    EXPECT_GT(during.expansions, 0u);
+    // A flag already set stops the search during its setup; the process tests stop one mid-way.
+    const std::atomic<bool> cancel{true};
+    expectSameSearch(runBranchAndBound(*graph, {.cancel = &cancel}),
+                     {Status::Cancelled, {}, 0, 0, 0});
 }
 
 } // namespace
