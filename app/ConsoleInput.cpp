@@ -25,11 +25,12 @@ std::optional<char> readChoice(std::istream& in) {
     return choice;
 }
 
-std::optional<std::int64_t> readInteger(std::istream& in) {
-    if (!(in >> std::ws)) {
-        return std::nullopt;
-    }
+IntegerEntry readInteger(std::istream& in) {
+    using Kind = IntegerEntry::Kind;
     using Traits = std::istream::traits_type;
+    if (!(in >> std::ws) || in.peek() == Traits::eof()) {
+        return {Kind::EndOfInput};
+    }
     bool negative = false;
     int next = in.peek();
     if (next == '+' || next == '-') {
@@ -38,7 +39,11 @@ std::optional<std::int64_t> readInteger(std::istream& in) {
         next = in.peek();
     }
     if (next == Traits::eof() || std::isdigit(next) == 0) {
-        return std::nullopt;
+        while (next != Traits::eof() && !isBlank(Traits::to_char_type(next))) {
+            in.get();
+            next = in.peek();
+        }
+        return {Kind::NotANumber};
     }
     // Accumulated as a negative number so that the most negative value is reachable.
     constexpr std::int64_t lowest = std::numeric_limits<std::int64_t>::min();
@@ -50,9 +55,9 @@ std::optional<std::int64_t> readInteger(std::istream& in) {
         next = in.peek();
     }
     if (negative) {
-        return value;
+        return {Kind::Number, value};
     }
-    return value == lowest ? std::numeric_limits<std::int64_t>::max() : -value;
+    return {Kind::Number, value == lowest ? std::numeric_limits<std::int64_t>::max() : -value};
 }
 
 std::optional<Word> readWord(std::istream& in, std::size_t maxLength) {

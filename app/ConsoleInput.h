@@ -11,10 +11,22 @@ namespace komiwojazer {
 // The next non-blank character, or nothing at the end of the input.
 std::optional<char> readChoice(std::istream& in);
 
+// What a number prompt received.
+struct IntegerEntry {
+    enum class Kind {
+        Number,     // value holds it
+        NotANumber, // a word that does not begin with an integer, consumed whole
+        EndOfInput, // nothing more to read
+    };
+    Kind kind = Kind::EndOfInput;
+    std::int64_t value = 0;
+};
+
 // A signed decimal integer read the way formatted extraction reads it: blanks skipped, an optional
-// sign, then digits up to the first other character, which stays in the input. Nothing when the
-// input ends or holds no number there. Values beyond the 64-bit range saturate.
-std::optional<std::int64_t> readInteger(std::istream& in);
+// sign, then digits up to the first other character, which stays in the input. Values beyond the
+// 64-bit range saturate. A word that holds no number there is consumed to its end, so that the
+// next read takes the next word.
+IntegerEntry readInteger(std::istream& in);
 
 // A whitespace-delimited word as formatted extraction reads it, but never longer than maxLength:
 // a longer word is read to its end and dropped, and tooLong says so.

@@ -14,6 +14,7 @@ void onInterrupt(int) {
 } // namespace
 
 InterruptionScope::InterruptionScope() {
+    interruptPending.store(false);
     struct sigaction action {};
     action.sa_handler = onInterrupt;
     // A write to standard output that the signal cuts short is resumed rather than failed.

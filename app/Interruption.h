@@ -9,8 +9,9 @@ namespace komiwojazer {
 // that long work polls; the handler that the scope replaced comes back when it goes. Outside every
 // scope, at the menu's prompts, Ctrl-C ends the program as usual.
 //
-// The flag stays set until the interruption is taken, so a Ctrl-C that comes after a run's last
-// look at the flag (while its report is printed, say) ends the next run instead of being lost.
+// A scope starts with the flag clear: a Ctrl-C interrupts the step in progress and only that
+// step, so one that came after a step had done its work (while its report was printed, say) does
+// not stop the next one.
 class InterruptionScope {
 public:
     InterruptionScope();

@@ -155,18 +155,19 @@ Menu::Next Menu::perform(char choice) {
 
 Menu::Next Menu::generate() {
     out << "Liczba miast: " << std::flush;
-    const std::optional<std::int64_t> count = readInteger(in);
-    if (!count) {
+    const IntegerEntry count = readInteger(in);
+    if (count.kind == IntegerEntry::Kind::EndOfInput) {
         return inputEnded();
     }
     printLine(out);
-    if (*count < 0) {
+    // A typo costs nothing: the instance stays.
+    if (count.kind == IntegerEntry::Kind::NotANumber || count.value < 0) {
         printAlarm(out, "Nieprawidlowa liczba miast");
         return Next::Menu;
     }
     // The new graph is made before the old one goes, so that a refusal loses nothing.
     std::unique_ptr<ArrayGraph> graph =
-        ArrayGraph::tryCreate(static_cast<std::uint64_t>(*count), memoryBudget());
+        ArrayGraph::tryCreate(static_cast<std::uint64_t>(count.value), memoryBudget());
     if (!graph) {
         printAlarm(out, outOfMemoryText);
         return Next::Menu;
@@ -195,15 +196,19 @@ void Menu::toggleDiversification() {
 Menu::Next Menu::setStopTime() {
     out << "Poprzedni czas pracy TS: " << settings.tabuStopTime << std::endl;
     out << "Podaj nowy czas: " << std::flush;
-    const std::optional<std::int64_t> stopTime = readInteger(in);
-    if (!stopTime) {
+    const IntegerEntry stopTime = readInteger(in);
+    if (stopTime.kind == IntegerEntry::Kind::EndOfInput) {
         return inputEnded();
+    }
+    printLine(out);
+    if (stopTime.kind == IntegerEntry::Kind::NotANumber) {
+        printAlarm(out, "Nieprawidlowy czas");
+        return Next::Menu;
     }
     // Out-of-range entries keep the nearest value the setting can hold.
     settings.tabuStopTime = static_cast<std::int32_t>(
-        std::clamp<std::int64_t>(*stopTime, std::numeric_limits<std::int32_t>::min(),
+        std::clamp<std::int64_t>(stopTime.value, std::numeric_limits<std::int32_t>::min(),
                                  std::numeric_limits<std::int32_t>::max()));
-    printLine(out);
     return Next::Menu;
 }
 

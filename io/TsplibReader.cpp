@@ -179,6 +179,7 @@ public:
 
 private:
     static constexpr std::size_t blockSize = std::size_t{1} << 16;
+    static constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 
     // Passes the next token to consume as one or more consecutive pieces (a token can span
     // blocks); false when only whitespace is left.
@@ -219,6 +220,12 @@ private:
             const ssize_t count = ::read(fd, block.data(), block.size());
             if (count > 0) {
                 filled = static_cast<std::size_t>(count);
+                // Editors on Windows often begin a UTF-8 file with a byte order mark; it is no
+                // word.
+                if (consumed == 0 &&
+                    std::string_view(block.data(), filled).starts_with(byteOrderMark)) {
+                    position = byteOrderMark.size();
+                }
                 consumed += filled;
                 return true;
             }
@@ -313,6 +320,15 @@ public:
         if (!reader.skipTo(layout.sectionKeyword)) {
             return ended(Status::MissingKeyword, std::string(layout.sectionKeyword));
         }
+        // A file too short for its data is cut, whatever memory the machine has free; so this is
+        // decided before memory is.
+        const std::uint64_t tokensDue =
+            euclidean ? multiplyBytes(static_cast<std::uint64_t>(dimension), 3)
+                      : multiplyBytes(static_cast<std::uint64_t>(dimension),
+                                      static_cast<std::uint64_t>(dimension));
+        if (fileTooShortFor(tokensDue)) {
+            return failure(Status::Incomplete);
+        }
         // A count above the signed 32-bit range is far beyond any matrix that fits in memory.
         if (dimension > std::numeric_limits<std::int32_t>::max()) {
             return failure(Status::OutOfMemory);
@@ -349,18 +365,19 @@ private:
         return failure(status, std::move(detail));
     }
 
+    // Whether what is left of the file is too short to hold count tokens; files whose size the
+    // system does not know are never judged so.
+    [[nodiscard]] bool fileTooShortFor(std::uint64_t count) const {
+        const std::uint64_t size = file.getSize();
+        return size != 0 && size - std::min(size, reader.offset()) < leastBytesFor(count);
+    }
+
     bool nextWhole(std::string& token, std::uint64_t memory) {
         return reader.next(token, tokenLimit(memory)) && !reader.tooLong();
     }
 
-    // The matrix, made only once the file is long enough to hold its n*n weights, filled row by
-    // row; the diagonal is read but never stored.
+    // The matrix, filled row by row; the diagonal is read but never stored.
     Status readFullMatrix() {
-        const std::uint64_t size = file.getSize();
-        if (size != 0 &&
-            size - std::min(size, reader.offset()) < leastBytesFor(multiplyBytes(n, n))) {
-            return Status::Incomplete;
-        }
         if (!makeGraph()) {
             return Status::OutOfMemory;
         }

@@ -79,7 +79,7 @@ TEST(TsplibReader, FilesGiveTheirWeightsOrSayWhyNot) {
         {matrix, "DIMENSION:\n", S::Incomplete, "", ""},
         {matrix, head + "-99999999999999999999x" + matrixBody, S::InvalidDimension,
          "-99999999999999999999x", ""},
-        {matrix, head + "4294967298" + matrixBody + "0 1 1 0", S::OutOfMemory, "", ""},
+        {matrix, head + "4294967298" + matrixBody + "0 1 1 0", S::Incomplete, "", ""},
         {matrix, head + "1" + matrixBody, S::Incomplete, "", ""}, // the lone diagonal token is due
         {coords, head + "2" + coordsBody + "1 0 0 2 3", S::Incomplete, "", ""}};
     for (const auto& [format, text, status, detail, weights] : files) {
