@@ -1,21 +1,13 @@
 #include "app/ConsoleInput.h"
 
-#include <algorithm>
+#include "io/Words.h"
+
 #include <cctype>
 #include <istream>
 #include <limits>
-#include <new>
 #include <streambuf>
 
 namespace komiwojazer {
-namespace {
-
-// The blanks of the classic locale, which formatted extraction skips.
-bool isBlank(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-} // namespace
 
 std::optional<char> readChoice(std::istream& in) {
     char choice = 0;
@@ -67,7 +59,7 @@ std::optional<Word> readWord(std::istream& in, std::size_t maxLength) {
         return std::nullopt;
     }
     std::streambuf& source = *in.rdbuf();
-    Word word;
+    BoundedWord word(maxLength);
     for (int next = source.sgetc();; next = source.snextc()) {
         if (next == Traits::eof()) {
             in.setstate(std::ios::eofbit);
@@ -77,27 +69,10 @@ std::optional<Word> readWord(std::istream& in, std::size_t maxLength) {
         if (isBlank(c)) {
             break;
         }
-        if (word.tooLong) {
-            continue;
-        }
-        // Grown by hand, so that the text never takes more than twice the longest word allowed.
-        if (word.text.size() == word.text.capacity()) {
-            try {
-                word.text.reserve(std::min(maxLength, 2 * word.text.size() + 16));
-            } catch (const std::bad_alloc&) {
-                word.tooLong = true;
-            }
-        }
-        if (word.text.size() >= maxLength) {
-            word.tooLong = true;
-        }
-        if (word.tooLong) {
-            std::string().swap(word.text);
-        } else {
-            word.text.push_back(c);
-        }
+        word.append(&c, &c + 1);
     }
-    return word;
+    const bool tooLong = word.tooLong();
+    return Word{word.take(), tooLong};
 }
 
 } // namespace komiwojazer

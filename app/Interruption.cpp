@@ -31,8 +31,4 @@ const std::atomic<bool>& InterruptionScope::flag() {
     return interruptPending;
 }
 
-bool InterruptionScope::take() {
-    return interruptPending.exchange(false);
-}
-
 } // namespace komiwojazer

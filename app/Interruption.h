@@ -21,8 +21,6 @@ public:
 
     // Set by Ctrl-C; the flag that long work polls.
     [[nodiscard]] static const std::atomic<bool>& flag();
-    // Whether a Ctrl-C is pending; clears it, so that one Ctrl-C ends one run.
-    [[nodiscard]] static bool take();
 
 private:
     struct sigaction replaced {}; // the handling in force before this scope

@@ -1,8 +1,8 @@
 #include "app/MeasurementSeries.h"
 
-#include "app/Interruption.h"
 #include "app/Messages.h"
 #include "app/ResultsFile.h"
+#include "solvers/tabu/TabuSearch.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,9 +21,10 @@ template <class T> struct PerStopTime {
 };
 
 // Every run of the plan, each announced before it starts; the summed lengths, or nothing when
-// the series was stopped (a line says why).
+// a run did not finish (its ending is then shown).
 std::optional<PerStopTime<double>> measure(std::ostream& out, const Graph& graph,
-                                           const MeasurementPlan& plan, const TabuRun& tabuRun,
+                                           const MeasurementPlan& plan,
+                                           const TabuStopFactory& stopFor,
                                            const RunLimits& limits) {
     const std::size_t timeCount = plan.measurementTimes.size();
     PerStopTime<double> sums{std::vector<double>(timeCount, 0.0),
@@ -31,20 +32,15 @@ std::optional<PerStopTime<double>> measure(std::ostream& out, const Graph& graph
     const auto run = [&](int pass, std::int32_t stopTime, bool diversification, double& sum) {
         out << "Pomiar " << stopTime << " [s] (" << pass << " z " << plan.repetitions
             << (diversification ? " z dywersyfikacja)..." : " bez dywersyfikacji)...") << std::endl;
-        TabuParameters parameters;
-        parameters.diversification = diversification;
-        const TabuOutcome outcome =
-            tabuRun(graph, parameters, static_cast<std::uint32_t>(stopTime), limits);
-        // An interrupted series has no averages worth a file.
-        if (InterruptionScope::take()) {
-            printAlarm(out, interruptedText);
+        const std::unique_ptr<TabuStop> stop = stopFor(static_cast<std::uint32_t>(stopTime));
+        const Outcome<TabuResult> outcome =
+            tabuSearch(graph, TabuParameters(diversification), *stop, limits);
+        // A series cut short has no averages worth a file.
+        if (outcome.ending != Ending::Finished) {
+            printEnding(out, outcome.ending);
             return false;
         }
-        if (outcome.outOfMemory) {
-            printAlarm(out, outOfMemoryText);
-            return false;
-        }
-        sum += static_cast<double>(routeLength(graph, outcome.bestRoute));
+        sum += static_cast<double>(routeLength(graph, outcome.result.bestRoute));
         return true;
     };
     for (int pass = 1; pass <= plan.repetitions; ++pass) {
@@ -106,18 +102,13 @@ std::int32_t averageLength(double sum, int repetitions) {
     return static_cast<std::int32_t>(std::clamp(average, lowest, highest));
 }
 
-void runMeasurementSeries(std::ostream& out, const Graph* graph, const MeasurementPlan& plan,
-                          const TabuRun& tabuRun, const RunLimits& limits) {
-    if (graph == nullptr) {
-        printAlarm(out, noInstanceText);
-        return;
-    }
+void runMeasurementSeries(std::ostream& out, const Graph& graph, const MeasurementPlan& plan,
+                          const TabuStopFactory& stopFor, const RunLimits& limits) {
     const TabuParameters parameters;
     printLine(out, "Pomiary dla problemu komiwojazera, tabu search");
-    out << "Kadencja: " << parameters.tenure << std::endl;
-    out << "Kryterium dywersyfikacji: " << parameters.diversificationCriterion << " iteracji"
-        << std::endl;
-    const std::optional<PerStopTime<double>> sums = measure(out, *graph, plan, tabuRun, limits);
+    out << "Kadencja: " << parameters.getTenure() << std::endl;
+    out << "Kryterium dywersyfikacji: " << parameters.getCriterion() << " iteracji" << std::endl;
+    const std::optional<PerStopTime<double>> sums = measure(out, graph, plan, stopFor, limits);
     if (!sums) {
         return;
     }

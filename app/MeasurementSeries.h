@@ -2,7 +2,7 @@
 
 #include "app/SolverRuns.h"
 #include "graph/Graph.h"
-#include "graph/RunLimits.h"
+#include "solvers/RunLimits.h"
 
 #include <cstdint>
 #include <iosfwd>
@@ -22,8 +22,8 @@ struct MeasurementPlan {
 // the nearest whole number, halves to the even neighbour, and held in 32 bits, which saturate.
 std::int32_t averageLength(double sum, int repetitions);
 
-// Menu choice 7: runs the series on graph (which may be null) and writes the averaged lengths.
-void runMeasurementSeries(std::ostream& out, const Graph* graph, const MeasurementPlan& plan,
-                          const TabuRun& tabuRun, const RunLimits& limits);
+// Menu choice 7 on an instance: runs the series and writes the averaged lengths.
+void runMeasurementSeries(std::ostream& out, const Graph& graph, const MeasurementPlan& plan,
+                          const TabuStopFactory& stopFor, const RunLimits& limits);
 
 } // namespace komiwojazer

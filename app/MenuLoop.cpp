@@ -16,6 +16,8 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
+#include <utility>
 
 namespace komiwojazer {
 namespace {
@@ -52,6 +54,38 @@ constexpr std::string_view farewell[] = {
     "(Homer, \"Odyseja\", przeklad wlasny zespolu komiwojazer)",
 };
 
+// The line of each refusal of a file: @ stands for the file's name, % for what the refusal names.
+constexpr std::pair<TsplibRefusal, std::string_view> fileRefusals[] = {
+    {TsplibRefusal::MissingFile, "Brak pliku @"},
+    {TsplibRefusal::UnsupportedFormat, "Nieobslugiwany format %"},
+    {TsplibRefusal::MissingKeyword, "Brak klucza % w pliku @"},
+    {TsplibRefusal::Incomplete, "Niekompletny plik @"},
+    {TsplibRefusal::InvalidDimension, "Nieprawidlowy wymiar %"},
+};
+
+std::string refusalLine(TsplibRefusal refusal, const std::string& fileName,
+                        const std::string& detail) {
+    std::string_view pattern;
+    for (const auto& [known, line] : fileRefusals) {
+        if (known == refusal) {
+            pattern = line;
+        }
+    }
+    // A name with a NUL byte names no file; the line shows it without the NUL.
+    std::string shownName = fileName;
+    std::erase(shownName, '\0');
+    std::string line;
+    for (const char c : pattern) {
+        line += c == '@' ? shownName : c == '%' ? detail : std::string(1, c);
+    }
+    return line;
+}
+
+// The choices that work on the instance, and refuse to run without one.
+bool needsInstance(char choice) {
+    return choice == '5' || choice == '6' || choice == '7';
+}
+
 // The state of one run of the program.
 class Menu {
 public:
@@ -64,7 +98,7 @@ private:
     // What a choice leaves behind: go on, or end the program.
     enum class Next { Menu, End };
 
-    Next perform(char choice);
+    Next perform(char choice, const RunLimits& limits);
     Next generate();
     void display();
     void toggleDiversification();
@@ -72,8 +106,12 @@ private:
     Next load(TsplibFormat format);
     // What one run may take: decided afresh for every run, since memory comes and goes.
     [[nodiscard]] std::uint64_t memoryBudget() const;
-    // The limits of a run that Ctrl-C may end, within a live InterruptionScope.
-    [[nodiscard]] RunLimits interruptibleLimits(std::uint64_t memoryBudgetBytes) const;
+    // Runs a long step with Ctrl-C caught, so that it ends the step instead of the program, and
+    // hands the step its limits. Every long step runs through here.
+    template <typename Step> auto interruptible(Step step) {
+        const InterruptionScope interruption;
+        return step(RunLimits{memoryBudget(), &InterruptionScope::flag()});
+    }
     // A prompt that gets no answer ends the run as choice 0 does, after ending the prompt's line.
     Next inputEnded();
     void shutDown();
@@ -101,21 +139,25 @@ void Menu::run() {
             inputEnded();
             break;
         }
-        // Ctrl-C ends a solver run or a series and returns to the menu. The handler is in place
-        // before the choice's newline, so whoever sees that newline may press Ctrl-C.
-        std::optional<InterruptionScope> interruption;
-        if (*choice == '5' || *choice == '6' || *choice == '7') {
-            interruption.emplace();
-        }
-        printLine(out);
-        if (perform(*choice) == Next::End) {
+        // The choices that work on the instance catch Ctrl-C from before the newline that follows
+        // the choice, so whoever sees that newline may press Ctrl-C.
+        const Next next = needsInstance(*choice) ? interruptible([&](const RunLimits& limits) {
+            printLine(out);
+            return perform(*choice, limits);
+        })
+                                                 : (printLine(out), perform(*choice, {}));
+        if (next == Next::End) {
             break;
         }
     }
     shutDown();
 }
 
-Menu::Next Menu::perform(char choice) {
+Menu::Next Menu::perform(char choice, const RunLimits& limits) {
+    if (needsInstance(choice) && !currentGraph) {
+        printAlarm(out, noInstanceText);
+        return Next::Menu;
+    }
     switch (choice) {
     case '1':
         return generate();
@@ -128,18 +170,13 @@ Menu::Next Menu::perform(char choice) {
     case '4':
         return setStopTime();
     case '5':
-        runTabuChoice(out, currentGraph.get(), settings, stopwatch, options.tabuRun,
-                      interruptibleLimits(memoryBudget()));
+        runTabuChoice(out, *currentGraph, settings, stopwatch, options.tabuStop, limits);
         return Next::Menu;
     case '6':
-        // Half of what is free: the search's queue grows until it stops, and the machine must
-        // keep room for everything else.
-        runBranchAndBoundChoice(out, currentGraph.get(), stopwatch,
-                                interruptibleLimits(memoryBudget() / 2));
+        runBranchAndBoundChoice(out, *currentGraph, stopwatch, limits);
         return Next::Menu;
     case '7':
-        runMeasurementSeries(out, currentGraph.get(), options.measurements, options.tabuRun,
-                             interruptibleLimits(memoryBudget()));
+        runMeasurementSeries(out, *currentGraph, options.measurements, options.tabuStop, limits);
         return Next::Menu;
     case '8':
         return load(TsplibFormat::FullMatrix);
@@ -214,9 +251,7 @@ Menu::Next Menu::setStopTime() {
 
 Menu::Next Menu::load(TsplibFormat format) {
     out << "Podaj nazwe pliku: " << std::flush;
-    const std::uint64_t budget = memoryBudget();
-    // A name may take a quarter of what is free: reading it may hold two copies while it grows.
-    const std::optional<Word> fileName = readWord(in, budget / 4);
+    const std::optional<Word> fileName = readWord(in, wordShare(memoryBudget()));
     if (!fileName) {
         return inputEnded();
     }
@@ -225,57 +260,22 @@ Menu::Next Menu::load(TsplibFormat format) {
         return Next::Menu;
     }
     const std::string& name = fileName->text;
-    TsplibLoad load;
-    {
-        const InterruptionScope interruption;
-        load = readTsplibFile(name, format, interruptibleLimits(budget));
-    }
-    // A Ctrl-C during the load cancels it, even when the load got to its end first.
-    if (InterruptionScope::take()) {
-        printAlarm(out, interruptedText);
-        return Next::Menu;
-    }
-    switch (load.status) {
-    case TsplibLoad::Status::Loaded:
-        currentGraph = std::move(load.graph);
-        out << "Wczytano - liczba wierzcholkow: " << load.dimension << std::endl;
+    Outcome<TsplibInstance> load = interruptible(
+        [&](const RunLimits& limits) { return readTsplibFile(name, format, limits); });
+    if (load.ending == Ending::Finished) {
+        currentGraph = std::move(load.result.graph);
+        out << "Wczytano - liczba wierzcholkow: " << load.result.dimension << std::endl;
         printLine(out);
-        break;
-    case TsplibLoad::Status::MissingFile: {
-        // A name with a NUL byte names no file; the line shows it without the NUL.
-        std::string shown = name;
-        std::erase(shown, '\0');
-        printAlarm(out, "Brak pliku " + shown);
-        break;
-    }
-    case TsplibLoad::Status::UnsupportedFormat:
-        printAlarm(out, "Nieobslugiwany format " + load.detail);
-        break;
-    case TsplibLoad::Status::MissingKeyword:
-        printAlarm(out, "Brak klucza " + load.detail + " w pliku " + name);
-        break;
-    case TsplibLoad::Status::Incomplete:
-        printAlarm(out, "Niekompletny plik " + name);
-        break;
-    case TsplibLoad::Status::InvalidDimension:
-        printAlarm(out, "Nieprawidlowy wymiar " + load.detail);
-        break;
-    case TsplibLoad::Status::OutOfMemory:
-        printAlarm(out, outOfMemoryText);
-        break;
-    case TsplibLoad::Status::Interrupted: // only a Ctrl-C cancels a load, and it was taken above
-        printAlarm(out, interruptedText);
-        break;
+    } else if (load.ending == Ending::Refused) {
+        printAlarm(out, refusalLine(load.result.refusal, name, load.result.detail));
+    } else {
+        printEnding(out, load.ending);
     }
     return Next::Menu;
 }
 
 std::uint64_t Menu::memoryBudget() const {
     return std::min(availableMemoryBytes(), options.memoryCapBytes);
-}
-
-RunLimits Menu::interruptibleLimits(std::uint64_t memoryBudgetBytes) const {
-    return {memoryBudgetBytes, &InterruptionScope::flag()};
 }
 
 Menu::Next Menu::inputEnded() {

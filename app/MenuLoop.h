@@ -2,7 +2,7 @@
 
 #include "app/MeasurementSeries.h"
 #include "app/SolverRuns.h"
-#include "graph/TableBytes.h"
+#include "solvers/RunLimits.h"
 
 #include <cstdint>
 #include <iosfwd>
@@ -11,7 +11,7 @@ namespace komiwojazer {
 
 // What a test or a fuzzing build may change about the loop; the defaults are the program's.
 struct MenuOptions {
-    TabuRun tabuRun = timedTabuRun;                // how choices 5 and 7 run the search
+    TabuStopFactory tabuStop = processTimeStop;    // how choices 5 and 7 stop the search
     MeasurementPlan measurements;                  // the series of choice 7
     std::uint64_t memoryCapBytes = saturatedBytes; // the most a run may take, whatever is free
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "solvers/Outcome.h"
+
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -29,6 +31,17 @@ inline void printRefusal(std::ostream& out, std::string_view text) {
 // An alarm line followed by the empty line that closes the choice.
 inline void printAlarm(std::ostream& out, std::string_view text) {
     printRefusal(out, alarmLine(text));
+}
+
+// What the user sees of how a long step ended when it ran out of memory or was interrupted; a step
+// that finished, or whose input was refused, says so in its own words. Whatever the step still has
+// to show follows.
+inline void printEnding(std::ostream& out, Ending ending) {
+    if (ending == Ending::OutOfMemory) {
+        printAlarm(out, outOfMemoryText);
+    } else if (ending == Ending::Interrupted) {
+        printAlarm(out, interruptedText);
+    }
 }
 
 } // namespace komiwojazer

@@ -1,92 +1,83 @@
 #include "app/SolverRuns.h"
 
-#include "app/Interruption.h"
 #include "app/Messages.h"
-#include "solvers/BranchAndBound.h"
+#include "solvers/branchandbound/BranchAndBound.h"
+#include "solvers/tabu/ProcessTimeStop.h"
+#include "solvers/tabu/TabuSearch.h"
 
 #include <ostream>
 
 namespace komiwojazer {
 
-TabuOutcome timedTabuRun(const Graph& graph, const TabuParameters& parameters,
-                         std::uint32_t stopTime, const RunLimits& limits) {
-    return runTabuSearch(graph, parameters, processTimeLimit(stopTime), limits);
+std::unique_ptr<TabuStop> processTimeStop(std::uint32_t stopTime) {
+    return std::make_unique<ProcessTimeStop>(stopTime);
 }
 
 void displayRoute(std::ostream& out, const Graph& graph, const Route& route, double seconds) {
-    std::uint32_t total = 0;
     if (!route.empty()) {
         out << route[0] << "\t0\t0" << std::endl;
+        std::uint32_t total = 0;
         for (std::size_t k = 1; k < route.size(); ++k) {
             const std::uint32_t weight = graph.getWeight(route[k - 1], route[k]);
             total += weight;
             out << route[k] << '\t' << weight << '\t' << total << std::endl;
         }
     }
-    out << "Dlugosc trasy: " << total << std::endl;
+    out << "Dlugosc trasy: " << routeLength(graph, route) << std::endl;
     printLine(out);
     out << "Czas wykonania algorytmu [s]: " << seconds << std::endl;
     printLine(out);
 }
 
-void runTabuChoice(std::ostream& out, const Graph* graph, const TabuSettings& settings,
-                   Stopwatch& stopwatch, const TabuRun& tabuRun, const RunLimits& limits) {
-    if (graph == nullptr) {
-        printAlarm(out, noInstanceText);
-        return;
+namespace {
+
+void printTabuParameters(std::ostream& out, const TabuParameters& parameters,
+                         std::int32_t stopTime) {
+    out << "Kadencja: " << parameters.getTenure() << std::endl;
+    out << "Czas zatrzymania algorytmu [s]: " << stopTime << std::endl;
+    if (parameters.getDiversification()) {
+        out << "Dywersyfikacja wlaczona, kryterium: " << parameters.getCriterion() << " iteracji"
+            << std::endl;
+    } else {
+        printLine(out, "Dywersyfikacja wylaczona");
     }
+    printLine(out);
+}
+
+} // namespace
+
+void runTabuChoice(std::ostream& out, const Graph& graph, const TabuSettings& settings,
+                   Stopwatch& stopwatch, const TabuStopFactory& stopFor, const RunLimits& limits) {
     // A negative stop time would read as about 136 years of processor time.
     if (settings.tabuStopTime <= 0) {
         printAlarm(out, "Blad: Brak Sera! +++ !!!!!");
         return;
     }
-    TabuParameters parameters;
-    parameters.diversification = settings.tabuDiversification;
-    out << "Kadencja: " << parameters.tenure << std::endl;
-    out << "Czas zatrzymania algorytmu [s]: " << settings.tabuStopTime << std::endl;
-    if (parameters.diversification) {
-        out << "Dywersyfikacja wlaczona, kryterium: " << parameters.diversificationCriterion
-            << " iteracji" << std::endl;
-    } else {
-        printLine(out, "Dywersyfikacja wylaczona");
-    }
-    printLine(out);
-
+    const TabuParameters parameters(settings.tabuDiversification);
+    printTabuParameters(out, parameters, settings.tabuStopTime);
+    const std::unique_ptr<TabuStop> stop =
+        stopFor(static_cast<std::uint32_t>(settings.tabuStopTime));
     stopwatch.start();
-    const TabuOutcome outcome =
-        tabuRun(*graph, parameters, static_cast<std::uint32_t>(settings.tabuStopTime), limits);
+    const Outcome<TabuResult> outcome = tabuSearch(graph, parameters, *stop, limits);
     stopwatch.stop();
+    printEnding(out, outcome.ending);
     // An interrupted search still shows its best route so far, if it has one.
-    if (InterruptionScope::take()) {
-        printAlarm(out, interruptedText);
-        if (outcome.bestRoute.empty()) {
-            return;
-        }
-    } else if (outcome.outOfMemory) {
-        printAlarm(out, outOfMemoryText);
-        return;
+    const Route& route = outcome.result.bestRoute;
+    if (outcome.ending == Ending::Finished ||
+        (outcome.ending == Ending::Interrupted && !route.empty())) {
+        displayRoute(out, graph, route, stopwatch.read());
     }
-    displayRoute(out, *graph, outcome.bestRoute, stopwatch.read());
 }
 
-void runBranchAndBoundChoice(std::ostream& out, const Graph* graph, Stopwatch& stopwatch,
+void runBranchAndBoundChoice(std::ostream& out, const Graph& graph, Stopwatch& stopwatch,
                              const RunLimits& limits) {
-    if (graph == nullptr) {
-        printAlarm(out, noInstanceText);
-        return;
-    }
     stopwatch.start();
-    const BranchAndBoundOutcome outcome = runBranchAndBound(*graph, limits);
+    const Outcome<BranchAndBoundResult> outcome =
+        branchAndBound(graph, {branchAndBoundShare(limits.memoryBudgetBytes), limits.cancel});
     stopwatch.stop();
-    // A Ctrl-C that came too late to stop the search is still answered; the route it found is
-    // shown all the same.
-    if (InterruptionScope::take()) {
-        printAlarm(out, interruptedText);
-    } else if (outcome.status == BranchAndBoundOutcome::Status::OutOfMemory) {
-        printAlarm(out, outOfMemoryText);
-    }
-    if (outcome.status == BranchAndBoundOutcome::Status::Solved) {
-        displayRoute(out, *graph, outcome.route, stopwatch.read());
+    printEnding(out, outcome.ending);
+    if (outcome.ending == Ending::Finished) {
+        displayRoute(out, graph, outcome.result.route, stopwatch.read());
     }
 }
 

@@ -2,34 +2,35 @@
 
 #include "app/TabuSettings.h"
 #include "graph/Graph.h"
-#include "graph/RunLimits.h"
 #include "solvers/Route.h"
+#include "solvers/RunLimits.h"
 #include "solvers/Stopwatch.h"
-#include "solvers/TabuSearch.h"
+#include "solvers/tabu/TabuStop.h"
 
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
+#include <memory>
 
 namespace komiwojazer {
 
-// One tabu run of the menu (choices 5 and 7) with its parameters and stop time in seconds.
-using TabuRun = std::function<TabuOutcome(const Graph& graph, const TabuParameters& parameters,
-                                          std::uint32_t stopTime, const RunLimits& limits)>;
+// How choices 5 and 7 stop a tabu search given a stop time in seconds. The program stops it on
+// processor time (ProcessTimeStop); tests and fuzzing cut it short.
+using TabuStopFactory = std::function<std::unique_ptr<TabuStop>(std::uint32_t stopTime)>;
 
-// The program's tabu run: it stops on processor time and seeds restarts from the wall clock.
-TabuOutcome timedTabuRun(const Graph& graph, const TabuParameters& parameters,
-                         std::uint32_t stopTime, const RunLimits& limits);
+// The program's: a ProcessTimeStop.
+std::unique_ptr<TabuStop> processTimeStop(std::uint32_t stopTime);
 
 // Prints a route edge by edge with a running total, its length and the run time.
 void displayRoute(std::ostream& out, const Graph& graph, const Route& route, double seconds);
 
-// Menu choice 5. graph may be null.
-void runTabuChoice(std::ostream& out, const Graph* graph, const TabuSettings& settings,
-                   Stopwatch& stopwatch, const TabuRun& tabuRun, const RunLimits& limits);
+// Menu choice 5 on an instance.
+void runTabuChoice(std::ostream& out, const Graph& graph, const TabuSettings& settings,
+                   Stopwatch& stopwatch, const TabuStopFactory& stopFor, const RunLimits& limits);
 
-// Menu choice 6. graph may be null.
-void runBranchAndBoundChoice(std::ostream& out, const Graph* graph, Stopwatch& stopwatch,
+// Menu choice 6 on an instance; the limits are the whole run's, of which the search takes its
+// share.
+void runBranchAndBoundChoice(std::ostream& out, const Graph& graph, Stopwatch& stopwatch,
                              const RunLimits& limits);
 
 } // namespace komiwojazer

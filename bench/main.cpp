@@ -15,9 +15,10 @@
 #include "app/SystemMemory.h"
 #include "graph/ArrayGraph.h"
 #include "io/TsplibReader.h"
-#include "solvers/BranchAndBound.h"
-#include "solvers/BruteForce.h"
-#include "solvers/TabuSearch.h"
+#include "solvers/branchandbound/BranchAndBound.h"
+#include "solvers/exhaustive/BruteForce.h"
+#include "solvers/tabu/ProcessTimeStop.h"
+#include "solvers/tabu/TabuSearch.h"
 #include "tests/oracles/PlainBranchAndBound.h"
 #include "tests/oracles/PlainBruteForce.h"
 #include "tests/oracles/PlainTabuSearch.h"
@@ -36,6 +37,32 @@ namespace {
 
 using namespace komiwojazer;
 
+// The command line: a command, an instance and what follows them.
+struct Arguments {
+    std::vector<std::string> positional; // command, instance, then a count or seconds
+    bool plain = false;                  // run the reference solver instead of ours
+    bool diversification = false;        // tabu search with restarts ...
+    unsigned seed = 1;                   // ... seeded with this
+    std::optional<std::uint32_t> incrementalFrom;
+};
+
+Arguments parse(const std::vector<std::string>& args) {
+    Arguments parsed;
+    for (std::size_t k = 0; k < args.size(); ++k) {
+        if (args[k] == "--plain") {
+            parsed.plain = true;
+        } else if (args[k] == "--diversification" && k + 1 < args.size()) {
+            parsed.diversification = true;
+            parsed.seed = static_cast<unsigned>(std::stoul(args[++k]));
+        } else if (args[k] == "--incremental-from" && k + 1 < args.size()) {
+            parsed.incrementalFrom = static_cast<std::uint32_t>(std::stoul(args[++k]));
+        } else {
+            parsed.positional.push_back(args[k]);
+        }
+    }
+    return parsed;
+}
+
 std::unique_ptr<Graph> loadInstance(const std::string& name) {
     if (name.rfind("rand:", 0) == 0) {
         std::istringstream fields(name.substr(5));
@@ -50,9 +77,9 @@ std::unique_ptr<Graph> loadInstance(const std::string& name) {
         return graph;
     }
     const bool matrix = name.size() > 5 && name.substr(name.size() - 5) == ".atsp";
-    TsplibLoad load =
+    Outcome<TsplibInstance> load =
         readTsplibFile(name, matrix ? TsplibFormat::FullMatrix : TsplibFormat::Euclidean2D);
-    return std::move(load.graph);
+    return std::move(load.result.graph);
 }
 
 std::string joined(const Route& route) {
@@ -73,6 +100,100 @@ double peakResidentBytes() {
     return static_cast<double>(usage.ru_maxrss) * 1024.0;
 }
 
+TabuParameters tabuParameters(const Arguments& arguments) {
+    TabuParameters parameters(arguments.diversification);
+    parameters.incrementalFrom = arguments.incrementalFrom.value_or(parameters.incrementalFrom);
+    return parameters;
+}
+
+// A fixed number of iterations, ours or the plain search.
+int benchTabu(const Graph& graph, const Arguments& arguments) {
+    const std::uint64_t iterations = std::stoull(arguments.positional[2]);
+    const TabuParameters parameters = tabuParameters(arguments);
+    IterationStop stop(iterations, arguments.seed);
+    const double started = processSeconds();
+    const TabuResult result = arguments.plain ? plain::plainTabuSearch(graph, parameters, stop)
+                                              : tabuSearch(graph, parameters, stop).result;
+    const double seconds = processSeconds() - started;
+    std::cout << "iterations=" << result.iterations << "\nrestarts=" << result.restarts
+              << "\nbest_length=" << result.bestLength << "\nroute=" << joined(result.bestRoute)
+              << "\ncpu_s=" << seconds << "\niterations_per_s="
+              << (seconds > 0 ? static_cast<double>(result.iterations) / seconds : 0.0) << '\n';
+    return 0;
+}
+
+// The timed search as choice 5 runs it (restarts seeded with SEED rather than the wall clock),
+// then a search with a fixed iteration count as long, so that the cost of the stop rule shows as
+// the ratio of the two rates.
+int benchTabuTime(const Graph& graph, const Arguments& arguments) {
+    // The program's stop rule, with the benchmark's seed.
+    class SeededTimeStop final : public TabuStop {
+    public:
+        SeededTimeStop(std::uint32_t stopTime, unsigned seed) : timed(stopTime), seed(seed) {}
+        void start() override { timed.start(); }
+        [[nodiscard]] bool reached(std::uint64_t iterations) override {
+            return timed.reached(iterations);
+        }
+        [[nodiscard]] unsigned restartSeed() override {
+            static_cast<void>(timed.restartSeed());
+            return seed;
+        }
+
+    private:
+        ProcessTimeStop timed;
+        unsigned seed;
+    };
+    const TabuParameters parameters = tabuParameters(arguments);
+    SeededTimeStop timed(static_cast<std::uint32_t>(std::stoul(arguments.positional[2])),
+                         arguments.seed);
+    double started = processSeconds();
+    const TabuResult result = tabuSearch(graph, parameters, timed).result;
+    const double seconds = processSeconds() - started;
+    IterationStop fixed(result.iterations, arguments.seed);
+    started = processSeconds();
+    static_cast<void>(tabuSearch(graph, parameters, fixed));
+    const double fixedSeconds = processSeconds() - started;
+    const double rate = static_cast<double>(result.iterations) / seconds;
+    const double fixedRate = static_cast<double>(result.iterations) / fixedSeconds;
+    std::cout << "iterations=" << result.iterations << "\nrestarts=" << result.restarts
+              << "\nbest_length=" << result.bestLength << "\ncpu_s=" << seconds
+              << "\niterations_per_s=" << rate << "\nfixed_iterations_per_s=" << fixedRate
+              << "\nratio=" << rate / fixedRate << '\n';
+    return 0;
+}
+
+// Branch and bound with the memory that choice 6 gives it, or the plain search.
+int benchBranchAndBound(const Graph& graph, const Arguments& arguments) {
+    const double started = processSeconds();
+    Outcome<BranchAndBoundResult> outcome;
+    if (arguments.plain) {
+        outcome.result = plain::plainBranchAndBound(graph);
+    } else {
+        outcome = branchAndBound(graph, {branchAndBoundShare(availableMemoryBytes()), nullptr});
+    }
+    const double seconds = processSeconds() - started;
+    const double peakBytes = peakResidentBytes();
+    const BranchAndBoundResult& result = outcome.result;
+    if (outcome.ending == Ending::OutOfMemory) {
+        std::cout << "status=out_of_memory\n";
+    }
+    std::cout << "route=" << joined(result.route) << "\nlength=" << routeLength(graph, result.route)
+              << "\nexpansions=" << result.expansions << "\npushed=" << result.pushed
+              << "\nmax_queue=" << result.maxQueue << "\ncpu_s=" << seconds
+              << "\npeak_rss_mb=" << peakBytes / (1024.0 * 1024.0) << "\nbytes_per_node="
+              << peakBytes / static_cast<double>(std::max<std::uint64_t>(result.pushed, 1)) << '\n';
+    return 0;
+}
+
+int benchBruteForce(const Graph& graph, const Arguments& arguments) {
+    const double started = processSeconds();
+    const Route route = arguments.plain ? plain::plainBruteForce(graph) : bruteForce(graph);
+    const double seconds = processSeconds() - started;
+    std::cout << "route=" << joined(route) << "\nlength=" << routeLength(graph, route)
+              << "\ncpu_s=" << seconds << '\n';
+    return 0;
+}
+
 int usage() {
     std::cerr << "usage: komiwojazer-bench tabu INSTANCE ITERATIONS [--diversification SEED] "
                  "[--incremental-from N] [--plain]\n"
@@ -86,101 +207,28 @@ int usage() {
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.size() < 2) {
+    const Arguments arguments = parse(std::vector<std::string>(argv + 1, argv + argc));
+    const std::vector<std::string>& positional = arguments.positional;
+    if (positional.size() < 2) {
         return usage();
     }
-    bool plain = false;
-    bool diversification = false;
-    unsigned seed = 1;
-    std::optional<std::uint32_t> incrementalFrom;
-    std::vector<std::string> positional;
-    for (std::size_t k = 0; k < args.size(); ++k) {
-        if (args[k] == "--plain") {
-            plain = true;
-        } else if (args[k] == "--diversification" && k + 1 < args.size()) {
-            diversification = true;
-            seed = static_cast<unsigned>(std::stoul(args[++k]));
-        } else if (args[k] == "--incremental-from" && k + 1 < args.size()) {
-            incrementalFrom = static_cast<std::uint32_t>(std::stoul(args[++k]));
-        } else {
-            positional.push_back(args[k]);
-        }
-    }
-    const std::string& command = positional[0];
     const std::unique_ptr<Graph> graph = loadInstance(positional[1]);
     if (!graph) {
         std::cerr << "cannot read instance " << positional[1] << '\n';
         return 1;
     }
-
+    const std::string& command = positional[0];
     if (command == "tabu" && positional.size() == 3) {
-        const std::uint64_t iterations = std::stoull(positional[2]);
-        TabuParameters parameters;
-        parameters.diversification = diversification;
-        parameters.incrementalFrom = incrementalFrom.value_or(parameters.incrementalFrom);
-        const TabuControl control = iterationLimit(iterations, seed);
-        const double started = processSeconds();
-        const TabuOutcome outcome = plain ? plain::plainTabuSearch(*graph, parameters, control)
-                                          : runTabuSearch(*graph, parameters, control);
-        const double seconds = processSeconds() - started;
-        std::cout << "iterations=" << outcome.iterations << "\nrestarts=" << outcome.restarts
-                  << "\nbest_length=" << outcome.bestLength
-                  << "\nroute=" << joined(outcome.bestRoute) << "\ncpu_s=" << seconds
-                  << "\niterations_per_s="
-                  << (seconds > 0 ? static_cast<double>(outcome.iterations) / seconds : 0.0)
-                  << '\n';
-        return 0;
-    }
-    if (command == "bb" && positional.size() == 2) {
-        const double started = processSeconds();
-        // The budget that choice 6 gives the search.
-        const RunLimits limits{availableMemoryBytes() / 2, nullptr};
-        const BranchAndBoundOutcome outcome =
-            plain ? plain::plainBranchAndBound(*graph) : runBranchAndBound(*graph, limits);
-        const double seconds = processSeconds() - started;
-        const double peakBytes = peakResidentBytes();
-        if (outcome.status == BranchAndBoundOutcome::Status::OutOfMemory) {
-            std::cout << "status=out_of_memory\n";
-        }
-        std::cout << "route=" << joined(outcome.route)
-                  << "\nlength=" << routeLength(*graph, outcome.route)
-                  << "\nexpansions=" << outcome.expansions << "\npushed=" << outcome.pushed
-                  << "\nmax_queue=" << outcome.maxQueue << "\ncpu_s=" << seconds
-                  << "\npeak_rss_mb=" << peakBytes / (1024.0 * 1024.0) << "\nbytes_per_node="
-                  << peakBytes / static_cast<double>(std::max<std::uint64_t>(outcome.pushed, 1))
-                  << '\n';
-        return 0;
-    }
-    if (command == "bf" && positional.size() == 2) {
-        const double started = processSeconds();
-        const Route route = plain ? plain::plainBruteForce(*graph) : bruteForce(*graph);
-        const double seconds = processSeconds() - started;
-        std::cout << "route=" << joined(route) << "\nlength=" << routeLength(*graph, route)
-                  << "\ncpu_s=" << seconds << '\n';
-        return 0;
+        return benchTabu(*graph, arguments);
     }
     if (command == "tabu-time" && positional.size() == 3) {
-        // The timed search as choice 5 runs it (restarts seeded with SEED rather than the wall
-        // clock), then a search with a fixed iteration count as long, so that the cost of the stop
-        // rule shows as the ratio of the two rates.
-        TabuParameters parameters;
-        parameters.diversification = diversification;
-        TabuControl timed = processTimeLimit(static_cast<std::uint32_t>(std::stoul(positional[2])));
-        timed.restartSeed = [seed] { return seed; };
-        double started = processSeconds();
-        const TabuOutcome outcome = runTabuSearch(*graph, parameters, timed);
-        const double seconds = processSeconds() - started;
-        started = processSeconds();
-        runTabuSearch(*graph, parameters, iterationLimit(outcome.iterations, seed));
-        const double fixedSeconds = processSeconds() - started;
-        const double rate = static_cast<double>(outcome.iterations) / seconds;
-        const double fixedRate = static_cast<double>(outcome.iterations) / fixedSeconds;
-        std::cout << "iterations=" << outcome.iterations << "\nrestarts=" << outcome.restarts
-                  << "\nbest_length=" << outcome.bestLength << "\ncpu_s=" << seconds
-                  << "\niterations_per_s=" << rate << "\nfixed_iterations_per_s=" << fixedRate
-                  << "\nratio=" << rate / fixedRate << '\n';
-        return 0;
+        return benchTabuTime(*graph, arguments);
+    }
+    if (command == "bb" && positional.size() == 2) {
+        return benchBranchAndBound(*graph, arguments);
+    }
+    if (command == "bf" && positional.size() == 2) {
+        return benchBruteForce(*graph, arguments);
     }
     return usage();
 }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "app/MenuLoop.h"
+#include "solvers/tabu/TabuStop.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <unistd.h>
 
@@ -20,10 +22,7 @@ inline std::string scratchPath(const std::string& name) {
 // instances and searches, a one-run measurement series writing into the temp directory.
 inline MenuOptions boundedOptions() {
     MenuOptions options;
-    options.tabuRun = [](const Graph& graph, const TabuParameters& parameters, std::uint32_t,
-                         const RunLimits& limits) {
-        return runTabuSearch(graph, parameters, iterationLimit(20, 1), limits);
-    };
+    options.tabuStop = [](std::uint32_t) { return std::make_unique<IterationStop>(20, 1); };
     options.memoryCapBytes = std::uint64_t{256} << 10;
     options.measurements.measurementTimes = {1};
     options.measurements.repetitions = 1;

@@ -1,7 +1,5 @@
 #include "graph/ArrayGraph.h"
 
-#include "graph/TableBytes.h"
-
 #include <algorithm>
 #include <limits>
 #include <new>
@@ -13,9 +11,8 @@ namespace komiwojazer {
 // so no time goes into clearing it and its pages are touched only as they are filled: a fill that
 // stops early (a cut file, a Ctrl-C) never pays for the rest.
 ArrayGraph::ArrayGraph(std::uint32_t n)
-    : rows(new std::uint32_t*[n]),
-      cells(static_cast<std::uint32_t*>(
-          std::calloc(std::max<std::size_t>(std::size_t{n} * n, 1), sizeof(std::uint32_t)))) {
+    : rows(new Cell*[n]), cells(static_cast<Cell*>(std::calloc(
+                              std::max<std::size_t>(std::size_t{n} * n, 1), sizeof(Cell)))) {
     if (!cells) {
         throw std::bad_alloc();
     }
@@ -26,7 +23,7 @@ ArrayGraph::ArrayGraph(std::uint32_t n)
 }
 
 bool ArrayGraph::addEdge(std::uint32_t i, std::uint32_t j, std::uint32_t weight) {
-    std::uint32_t& cell = rows[i][j];
+    Cell& cell = rows[i][j];
     if (cell != 0) {
         return false;
     }
@@ -35,7 +32,7 @@ bool ArrayGraph::addEdge(std::uint32_t i, std::uint32_t j, std::uint32_t weight)
 }
 
 bool ArrayGraph::removeEdge(std::uint32_t i, std::uint32_t j) {
-    std::uint32_t& cell = rows[i][j];
+    Cell& cell = rows[i][j];
     if (cell == 0) {
         return false;
     }
@@ -53,7 +50,11 @@ void ArrayGraph::displayGraph(std::ostream& out) const {
 }
 
 std::uint64_t ArrayGraph::bytesFor(std::uint64_t n) {
-    return addBytes(tableBytes(n, sizeof(std::uint32_t)), multiplyBytes(n, sizeof(std::uint32_t*)));
+    // From 2^31 vertices on the cells alone pass 2^64 bytes; below, nothing here can wrap.
+    if (n >= std::uint64_t{1} << 31) {
+        return std::numeric_limits<std::uint64_t>::max();
+    }
+    return n * n * sizeof(Cell) + n * sizeof(Cell*);
 }
 
 std::unique_ptr<ArrayGraph> ArrayGraph::tryCreate(std::uint64_t n, std::uint64_t budgetBytes) {

@@ -28,12 +28,14 @@ public:
     static std::uint64_t bytesFor(std::uint64_t n);
 
 private:
+    using Cell = std::uint32_t; // one weight
+
     struct FreeCells {
-        void operator()(std::uint32_t* cells) const { std::free(cells); }
+        void operator()(Cell* cells) const { std::free(cells); }
     };
 
-    std::unique_ptr<std::uint32_t*[]> rows;            // rows[i] points at the first cell of row i
-    std::unique_ptr<std::uint32_t[], FreeCells> cells; // n*n weights, row by row
+    std::unique_ptr<Cell*[]> rows;            // rows[i] points at the first cell of row i
+    std::unique_ptr<Cell[], FreeCells> cells; // n*n weights, row by row
 };
 
 } // namespace komiwojazer

@@ -1,6 +1,6 @@
 #include "io/TsplibReader.h"
 
-#include "graph/TableBytes.h"
+#include "io/Words.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -20,8 +20,6 @@
 
 namespace komiwojazer {
 namespace {
-
-using Status = TsplibLoad::Status;
 
 constexpr std::uint32_t maxWeight = std::numeric_limits<std::uint32_t>::max();
 
@@ -71,10 +69,6 @@ private:
     int fd = -1;            // -1 when the file could not be opened
     std::uint64_t size = 0; // see getSize
 };
-
-constexpr bool isBlank(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r'); // blank, \t, \n, \v, \f, \r
-}
 
 constexpr bool isDigit(char c) {
     return c >= '0' && c <= '9';
@@ -150,16 +144,12 @@ public:
     // Reads the next token whole into token; false at the end of the file. A token longer than
     // maxLength is read to its end but not kept, and tooLong() then says so.
     bool next(std::string& token, std::size_t maxLength) {
-        token.clear();
-        return readToken([&](const char* begin, const char* end) {
-            const auto pieceLength = static_cast<std::size_t>(end - begin);
-            if (overlong || pieceLength > maxLength - token.size()) {
-                overlong = true;
-                std::string().swap(token);
-                return;
-            }
-            token.append(begin, end);
-        });
+        BoundedWord word(maxLength);
+        const bool read =
+            readToken([&](const char* begin, const char* end) { word.append(begin, end); });
+        overlong = overlong || word.tooLong();
+        token = word.take();
+        return read;
     }
 
     // Reads the next token as a weight (see WeightParser); false at the end of the file.
@@ -267,11 +257,10 @@ std::uint32_t euclideanWeight(float dx, float dy) {
     return static_cast<std::uint32_t>(rounded);
 }
 
-// A token kept whole (a header value, a coordinate) may take a quarter of the memory left: growing
-// it may briefly hold two copies, and the rest of the load needs room too.
+// The longest token kept whole (a header value, a coordinate) with the given memory left.
 std::size_t tokenLimit(std::uint64_t memoryLeft) {
     return static_cast<std::size_t>(
-        std::min<std::uint64_t>(memoryLeft / 4, std::numeric_limits<std::size_t>::max()));
+        std::min<std::uint64_t>(wordShare(memoryLeft), std::numeric_limits<std::size_t>::max()));
 }
 
 // The fewest bytes that count tokens separated by blanks can take.
@@ -279,14 +268,19 @@ std::uint64_t leastBytesFor(std::uint64_t count) {
     return count == 0 ? 0 : multiplyBytes(count, 2) - 1;
 }
 
-TsplibLoad failure(Status status, std::string detail = {}) {
-    TsplibLoad load;
-    load.status = status;
-    load.detail = std::move(detail);
-    return load;
+Outcome<TsplibInstance> ended(Ending ending) {
+    return {ending, {}};
 }
 
-// Reads one instance; every failure, a cancelled load included, comes back as its status.
+Outcome<TsplibInstance> refused(TsplibRefusal refusal, std::string detail = {}) {
+    Outcome<TsplibInstance> outcome{Ending::Refused, {}};
+    outcome.result.refusal = refusal;
+    outcome.result.detail = std::move(detail);
+    return outcome;
+}
+
+// Reads one instance; every way a load can end, a cancelled one included, comes back as its
+// outcome.
 class InstanceReader {
 public:
     InstanceReader(const InputFile& file, TsplibFormat format, const RunLimits& limits)
@@ -295,74 +289,70 @@ public:
           euclidean(format == TsplibFormat::Euclidean2D), limits(limits),
           reader(file.descriptor(), limits) {}
 
-    TsplibLoad read() {
+    // Checks run in this order: the format value before the dimension's sign, then the section
+    // keyword, then whether the file is long enough for its data, then memory, then the data.
+    Outcome<TsplibInstance> read() {
         std::string dimensionToken;
+        std::string formatValue;
         if (!reader.skipTo(dimensionKeyword)) {
-            return ended(Status::MissingKeyword, std::string(dimensionKeyword));
+            return cut(TsplibRefusal::MissingKeyword, std::string(dimensionKeyword));
         }
         if (!nextWhole(dimensionToken, limits.memoryBudgetBytes)) {
-            return ended(Status::Incomplete);
+            return cut(TsplibRefusal::Incomplete);
         }
-        std::string formatValue;
         if (!reader.skipTo(layout.formatKeyword)) {
-            return ended(Status::MissingKeyword, std::string(layout.formatKeyword));
+            return cut(TsplibRefusal::MissingKeyword, std::string(layout.formatKeyword));
         }
         if (!nextWhole(formatValue, limits.memoryBudgetBytes)) {
-            return ended(Status::Incomplete);
+            return cut(TsplibRefusal::Incomplete);
         }
         if (formatValue != layout.formatValue) {
-            return failure(Status::UnsupportedFormat, std::move(formatValue));
+            return refused(TsplibRefusal::UnsupportedFormat, std::move(formatValue));
         }
         const long dimension = std::strtol(dimensionToken.c_str(), nullptr, 10);
         if (dimension < 0) {
-            return failure(Status::InvalidDimension, std::move(dimensionToken));
+            return refused(TsplibRefusal::InvalidDimension, std::move(dimensionToken));
         }
         if (!reader.skipTo(layout.sectionKeyword)) {
-            return ended(Status::MissingKeyword, std::string(layout.sectionKeyword));
+            return cut(TsplibRefusal::MissingKeyword, std::string(layout.sectionKeyword));
         }
-        // A file too short for its data is cut, whatever memory the machine has free; so this is
-        // decided before memory is.
-        const std::uint64_t tokensDue =
-            euclidean ? multiplyBytes(static_cast<std::uint64_t>(dimension), 3)
-                      : multiplyBytes(static_cast<std::uint64_t>(dimension),
-                                      static_cast<std::uint64_t>(dimension));
-        if (fileTooShortFor(tokensDue)) {
-            return failure(Status::Incomplete);
+        const auto count = static_cast<std::uint64_t>(dimension);
+        // A file too short for its data is cut, whatever memory the machine has free.
+        if (fileTooShortFor(euclidean ? multiplyBytes(count, 3) : multiplyBytes(count, count))) {
+            return refused(TsplibRefusal::Incomplete);
         }
         // A count above the signed 32-bit range is far beyond any matrix that fits in memory.
         if (dimension > std::numeric_limits<std::int32_t>::max()) {
-            return failure(Status::OutOfMemory);
+            return ended(Ending::OutOfMemory);
         }
         n = static_cast<std::uint32_t>(dimension);
         const std::uint64_t coordinateBytes = euclidean ? multiplyBytes(n, 2 * sizeof(float)) : 0;
         const std::uint64_t instanceBytes = addBytes(ArrayGraph::bytesFor(n), coordinateBytes);
         if (instanceBytes > limits.memoryBudgetBytes) {
-            return failure(Status::OutOfMemory);
+            return ended(Ending::OutOfMemory);
         }
         graphBudget = limits.memoryBudgetBytes - coordinateBytes;
         memoryLeft = limits.memoryBudgetBytes - instanceBytes;
-        const Status status = euclidean ? readEuclidean() : readFullMatrix();
-        if (status != Status::Loaded) {
-            return ended(status);
+        Outcome<TsplibInstance> outcome = euclidean ? readEuclidean() : readFullMatrix();
+        if (outcome.ending == Ending::Finished) {
+            outcome.result.graph = std::move(graph);
+            outcome.result.dimension = static_cast<std::int32_t>(dimension);
         }
-        TsplibLoad load;
-        load.status = Status::Loaded;
-        load.graph = std::move(graph);
-        load.dimension = static_cast<std::int32_t>(dimension);
-        return load;
+        return outcome;
     }
 
 private:
-    // The file ended early, or the load was stopped: status, unless the load was cancelled or a
-    // token was too long to hold.
-    [[nodiscard]] TsplibLoad ended(Status status, std::string detail = {}) const {
+    // The file ended before what the load looked for: the refusal, unless the load was cancelled
+    // or a token was too long to hold, which ended the reading as well.
+    [[nodiscard]] Outcome<TsplibInstance> cut(TsplibRefusal refusal,
+                                              std::string detail = {}) const {
         if (reader.cancelled()) {
-            return failure(Status::Interrupted);
+            return ended(Ending::Interrupted);
         }
         if (reader.tooLong()) {
-            return failure(Status::OutOfMemory);
+            return ended(Ending::OutOfMemory);
         }
-        return failure(status, std::move(detail));
+        return refused(refusal, std::move(detail));
     }
 
     // Whether what is left of the file is too short to hold count tokens; files whose size the
@@ -377,27 +367,27 @@ private:
     }
 
     // The matrix, filled row by row; the diagonal is read but never stored.
-    Status readFullMatrix() {
+    Outcome<TsplibInstance> readFullMatrix() {
         if (!makeGraph()) {
-            return Status::OutOfMemory;
+            return ended(Ending::OutOfMemory);
         }
         for (std::uint32_t i = 0; i < n; ++i) {
             for (std::uint32_t j = 0; j < n; ++j) {
                 std::uint32_t weight = 0;
                 if (!reader.nextWeight(weight)) {
-                    return Status::Incomplete;
+                    return cut(TsplibRefusal::Incomplete);
                 }
                 if (i != j) {
                     graph->addEdge(i, j, weight);
                 }
             }
         }
-        return Status::Loaded;
+        return ended(Ending::Finished);
     }
 
     // n records (index ignored, x, y), read before the matrix is made, so that a file cut short
     // never costs a matrix; then every pair gets its rounded distance in both directions.
-    Status readEuclidean() {
+    Outcome<TsplibInstance> readEuclidean() {
         std::vector<float> xs;
         std::vector<float> ys;
         xs.reserve(n);
@@ -405,21 +395,21 @@ private:
         std::string token;
         for (std::uint32_t k = 0; k < n; ++k) {
             if (!reader.skip() || !nextWhole(token, memoryLeft)) {
-                return Status::Incomplete;
+                return cut(TsplibRefusal::Incomplete);
             }
             xs.push_back(toSingle(std::strtod(token.c_str(), nullptr)));
             if (!nextWhole(token, memoryLeft)) {
-                return Status::Incomplete;
+                return cut(TsplibRefusal::Incomplete);
             }
             ys.push_back(toSingle(std::strtod(token.c_str(), nullptr)));
         }
         if (!makeGraph()) {
-            return Status::OutOfMemory;
+            return ended(Ending::OutOfMemory);
         }
         // d(j, i) equals d(i, j) bit for bit: a - b is exactly -(b - a) and the squares match.
         for (std::uint32_t i = 0; i < n; ++i) {
             if (limits.cancelled()) {
-                return Status::Interrupted;
+                return ended(Ending::Interrupted);
             }
             for (std::uint32_t j = i + 1; j < n; ++j) {
                 const std::uint32_t weight = euclideanWeight(xs[i] - xs[j], ys[i] - ys[j]);
@@ -427,7 +417,7 @@ private:
                 graph->addEdge(j, i, weight);
             }
         }
-        return Status::Loaded;
+        return ended(Ending::Finished);
     }
 
     bool makeGraph() {
@@ -448,16 +438,16 @@ private:
 
 } // namespace
 
-TsplibLoad readTsplibFile(const std::string& fileName, TsplibFormat format,
-                          const RunLimits& limits) {
+Outcome<TsplibInstance> readTsplibFile(const std::string& fileName, TsplibFormat format,
+                                       const RunLimits& limits) {
     const InputFile file(fileName);
     if (!file.isOpen()) {
-        return failure(Status::MissingFile);
+        return refused(TsplibRefusal::MissingFile);
     }
     try {
         return InstanceReader(file, format, limits).read();
     } catch (const std::bad_alloc&) {
-        return failure(Status::OutOfMemory);
+        return ended(Ending::OutOfMemory);
     }
 }
 

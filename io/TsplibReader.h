@@ -1,7 +1,8 @@
 #pragma once
 
 #include "graph/ArrayGraph.h"
-#include "graph/RunLimits.h"
+#include "solvers/Outcome.h"
+#include "solvers/RunLimits.h"
 
 #include <cstdint>
 #include <memory>
@@ -15,27 +16,29 @@ enum class TsplibFormat {
     Euclidean2D, // EDGE_WEIGHT_TYPE: EUC_2D, then NODE_COORD_SECTION
 };
 
-struct TsplibLoad {
-    enum class Status {
-        Loaded,            // graph holds the whole instance
-        MissingFile,       // the file cannot be opened (or is not a regular file)
-        UnsupportedFormat, // detail: the format value read
-        MissingKeyword,    // detail: the keyword that the file ends before
-        Incomplete,        // the file ends inside its data section (or before a keyword's value)
-        InvalidDimension,  // detail: the dimension token, which is negative
-        OutOfMemory,       // the instance does not fit the memory budget
-        Interrupted,       // the load was cancelled
-    };
-    Status status = Status::Loaded;
-    std::unique_ptr<ArrayGraph> graph; // the new instance, only when Loaded
-    std::int32_t dimension = 0;        // the vertex count, as the success line prints it
-    std::string detail;                // see Status
+// Why a file was refused.
+enum class TsplibRefusal {
+    None,              // it was not
+    MissingFile,       // the file cannot be opened (or is not a regular file)
+    UnsupportedFormat, // detail: the format value read
+    MissingKeyword,    // detail: the keyword that the file ends before
+    Incomplete,        // the file ends inside its data, or before a keyword's value, or is too
+                       // short for the data its dimension promises
+    InvalidDimension,  // detail: the dimension token, which is negative
+};
+
+// What a load has to show: the instance, or why there is none.
+struct TsplibInstance {
+    std::unique_ptr<ArrayGraph> graph;           // the new instance, when the load Finished
+    std::int32_t dimension = 0;                  // its vertex count, as the success line shows it
+    TsplibRefusal refusal = TsplibRefusal::None; // when the load was Refused
+    std::string detail;                          // see TsplibRefusal
 };
 
 // Reads a whole instance file within the limits; a graph is returned only when every part of it
 // could be read, so a caller never has to give up what it holds for a file that turns out to be
 // broken.
-TsplibLoad readTsplibFile(const std::string& fileName, TsplibFormat format,
-                          const RunLimits& limits = {});
+Outcome<TsplibInstance> readTsplibFile(const std::string& fileName, TsplibFormat format,
+                                       const RunLimits& limits = {});
 
 } // namespace komiwojazer

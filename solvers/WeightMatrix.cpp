@@ -11,17 +11,13 @@ std::optional<WeightMatrix> WeightMatrix::copyOf(const Graph& graph, const RunLi
         if (limits.cancelled()) {
             return std::nullopt;
         }
-        std::uint32_t* row = matrix.cells.get() + std::size_t{from} * n;
+        Weight* row = matrix.cells.get() + std::size_t{from} * n;
         for (std::uint32_t to = 0; to < n; ++to) {
             row[to] = to == from ? 0 : graph.getWeight(from, to);
             matrix.heaviest = std::max(matrix.heaviest, row[to]);
         }
     }
     return matrix;
-}
-
-std::uint64_t WeightMatrix::bytesFor(std::uint64_t n) {
-    return tableBytes(n, sizeof(std::uint32_t));
 }
 
 } // namespace komiwojazer

@@ -1,19 +1,15 @@
-#include "SessionTestSupport.h"
+#include "tests/app/SessionSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <utility>
 
 namespace komiwojazer {
 namespace {
 
 using namespace komiwojazer::testing;
-
-const std::string farewellText = "Konczenie...\n"
-                                 "\"Opowiedz mi, Muzo, o mezu wielu drog, ktory tulal sie dlugo,\n"
-                                 "gdy juz zburzyl swiety grod Troi;\n"
-                                 "wielu ludzi widzial miasta i poznal ich mysli,\n"
-                                 "wiele tez na morzu wycierpial w swym sercu,\n"
-                                 "walczac o zycie swoje i o powrot towarzyszy.\"\n"
-                                 "(Homer, \"Odyseja\", przeklad wlasny zespolu komiwojazer)\n\n";
 
 // Every screen of a session that visits each choice, byte for byte (run times aside).
 TEST(MenuLoop, WholeSessionByteForByte) {
@@ -50,38 +46,90 @@ TEST(MenuLoop, WholeSessionByteForByte) {
     const Session session = runSession("a 2 3 3 4 7 5 6 7 8 " + file + " 2 5 6 4 0 5 0");
     EXPECT_EQ(withoutTimes(session.output), expected);
     EXPECT_EQ(session.status, 0);
+    EXPECT_EQ(session.errors, "");
 }
 
-TEST(MenuLoop, EndOfInputAtAnyPromptEndsLikeChoiceZero) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"", "<menu>\n"},
-        {"   \n", "<menu>\n"},
-        {"1", "<menu>\nLiczba miast: \n"},
-        {"4", "<menu>\nPoprzedni czas pracy TS: 10\nPodaj nowy czas: \n"},
-        {"8", "<menu>\nPodaj nazwe pliku: \n"},
-        {"9 ", "<menu>\nPodaj nazwe pliku: \n"},
+// What each prompt does with what is typed at it; "four" is loaded first where a case needs an
+// instance to keep.
+TEST(MenuLoop, PromptsTakeOneWordEach) {
+    const TempDir dir;
+    const std::string four = "8 " + dir.file("four.atsp", fourVertexMatrix) + " ";
+    const std::string loaded = "<menu>\nPodaj nazwe pliku: Wczytano - liczba wierzcholkow: 4\n\n";
+    const std::string matrix = "<menu>\n0\t3\t5\t9\t\n4\t0\t2\t7\t\n6\t8\t0\t1\t\n2\t5\t4\t0\t\n\n";
+    const std::string count = "<menu>\nLiczba miast: \n";
+    const std::string time = "<menu>\nPoprzedni czas pracy TS: ";
+    const std::string badCount = count + alarm("Nieprawidlowa liczba miast");
+    const std::string end = "<menu>\n" + farewellText;
+    const std::pair<std::string, std::string> cases[] = {
+        // End of input at any prompt ends the program as choice 0 does.
+        {"", "<menu>\n" + farewellText},
+        {"   \n", "<menu>\n" + farewellText},
+        {"1", count + farewellText},
+        {"4 ", time + "10\nPodaj nowy czas: \n" + farewellText},
+        {"8", "<menu>\nPodaj nazwe pliku: \n" + farewellText},
+        {"9 \n", "<menu>\nPodaj nazwe pliku: \n" + farewellText},
+        // A word that is no number costs the instance nothing and is consumed whole.
+        {four + "1 abc 2", loaded + badCount + matrix + end},
+        {four + "1 - 2", loaded + badCount + matrix + end},
+        {four + "1 -x 1 +0x 2",
+         loaded + badCount + count + "<menu>\nNieprawidlowy wybor\n\n" + "<menu>\n\n" + end},
+        {four + "1 -4 2", loaded + badCount + matrix + end},
+        {"4 abc 4 --3 4 5", time + "10\nPodaj nowy czas: \n" + alarm("Nieprawidlowy czas") + time +
+                                "10\nPodaj nowy czas: \n" + alarm("Nieprawidlowy czas") + time +
+                                "10\nPodaj nowy czas: \n" + end},
+        // A number ends at its first other character, which the next read takes: "12" chooses 1
+        // with the count 2, and "3x" is the count 3 followed by the choice x.
+        {"4 12abc 4", time + "10\nPodaj nowy czas: \n" + "<menu>\nNieprawidlowy wybor\n\n" +
+                          "<menu>\nNieprawidlowy wybor\n\n<menu>\nNieprawidlowy wybor\n\n" + time +
+                          "12\nPodaj nowy czas: \n" + farewellText},
+        {"12 2", count + "<menu>\n0\t" + "\n\n" + end},
+        // Numbers beyond what the setting holds keep its nearest value.
+        {"4 99999999999 4 -99999999999999999999999 4",
+         time + "10\nPodaj nowy czas: \n" + time + "2147483647\nPodaj nowy czas: \n" + time +
+             "-2147483648\nPodaj nowy czas: \n" + farewellText},
     };
     for (const auto& [input, expected] : cases) {
-        EXPECT_EQ(screen(input), expected + farewellText) << "input: " << input;
+        const std::string shown = screen(input);
+        if (input.starts_with("12 ")) {
+            // Two random weights: only the shape of the two rows is known.
+            EXPECT_EQ(std::count(shown.begin(), shown.end(), '\t'), 4) << shown;
+            EXPECT_TRUE(shown.starts_with(count + "<menu>\n0\t")) << shown;
+            continue;
+        }
+        EXPECT_EQ(shown, expected) << "input: " << input;
     }
 }
 
-// Counts and stop times outside what the program can hold; a refused count keeps the instance.
-TEST(MenuLoop, EntriesBeyondTheirRange) {
+// A count that no memory holds is refused before anything is allocated, and the instance stays;
+// counts 0 and 1 make graphs without edges.
+TEST(MenuLoop, CountsAtTheEdges) {
     const std::string count = "<menu>\nLiczba miast: \n";
-    const std::string noMemory = "+++ MELON MELON MELON +++ Brak pamieci +++\n\n";
-    // "12" chooses 1 with the count 2, and "3x" is the count 3 followed by the choice x.
-    const std::string out = screen("12 1 -4 1 2147483648 1 99999999999999999999 1 3x 2 0");
-    const std::string prefix =
-        count + count + "+++ MELON MELON MELON +++ Nieprawidlowa liczba miast +++\n\n" + count +
-        noMemory + count + noMemory + count + "<menu>\nNieprawidlowy wybor\n\n<menu>\n";
-    EXPECT_EQ(out.substr(0, prefix.size()), prefix);
-    EXPECT_EQ(countOf(out, "\t\n"), 3); // the rows of the last instance made
-    EXPECT_EQ(screen("4 99999999999 4 -99999999999999999999999 4 0 0"),
-              "<menu>\nPoprzedni czas pracy TS: 10\nPodaj nowy czas: \n"
-              "<menu>\nPoprzedni czas pracy TS: 2147483647\nPodaj nowy czas: \n"
-              "<menu>\nPoprzedni czas pracy TS: -2147483648\nPodaj nowy czas: \n<menu>\n" +
-                  farewellText);
+    const std::string noMemory = alarm("Brak pamieci");
+    EXPECT_EQ(screen("1 1 2 1 2147483648 1 99999999999999999999 2 1 0 2"),
+              count + "<menu>\n0\t\n\n" + count + noMemory + count + noMemory + "<menu>\n0\t\n\n" +
+                  count + "<menu>\n\n<menu>\n" + farewellText);
+}
+
+// Choice 1 draws every weight from 1 to 400: with 39,800 draws, every value turns up.
+TEST(MenuLoop, RandomInstanceWeighsOneToFourHundred) {
+    const std::string shown = screen("1 200 2");
+    std::istringstream cells(shown.substr(shown.find("<menu>\n", 1) + 7));
+    std::uint32_t least = 1000;
+    std::uint32_t most = 0;
+    int zeros = 0;
+    for (std::uint32_t k = 0; k < 200 * 200; ++k) {
+        std::uint32_t weight = 0;
+        ASSERT_TRUE(cells >> weight);
+        if (k / 200 == k % 200) {
+            zeros += weight == 0;
+            continue;
+        }
+        least = std::min(least, weight);
+        most = std::max(most, weight);
+    }
+    EXPECT_EQ(zeros, 200);
+    EXPECT_EQ(least, 1u);
+    EXPECT_EQ(most, 400u);
 }
 
 } // namespace

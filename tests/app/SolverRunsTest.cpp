@@ -1,11 +1,12 @@
-#include "SessionTestSupport.h"
-
 #include "app/SolverRuns.h"
+
+#include "tests/app/SessionSupport.h"
+#include "tests/solvers/TestGraphs.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/stat.h>
+#include <sstream>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -14,128 +15,111 @@ namespace {
 
 using namespace komiwojazer::testing;
 
-// Stands in for the search: records what each run was handed and returns the given route.
-struct SearchSpy {
-    std::vector<std::pair<bool, std::uint32_t>> runs; // diversification and stop time per run
-    Route route{0, 1, 2, 3, 0};                       // of length 8 on the four-vertex instance
-    std::uint64_t interruptAtRun = 0;                 // raise SIGINT during this run (from 1)
-
-    MenuOptions options() {
-        MenuOptions options;
-        options.tabuRun = [this](const Graph&, const TabuParameters& parameters,
-                                 std::uint32_t stopTime, const RunLimits&) {
-            runs.emplace_back(parameters.diversification, stopTime);
-            if (runs.size() == interruptAtRun) {
-                std::raise(SIGINT);
-            }
-            TabuOutcome outcome;
-            outcome.bestRoute = route;
-            return outcome;
-        };
-        return options;
-    }
-};
-
-// Choices 5 and 7 hand the search its flag and stop time; the series writes the default results
-// file into the working directory, and a second series replaces it without the first one's sums.
-TEST(MeasurementSeries, RunsInOrderAndEachSeriesWritesItsOwnFile) {
-    const TempDir dir;
-    const std::string file = dir.file("four.atsp", fourVertexMatrix);
-    const std::filesystem::path before = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path);
-    SearchSpy spy;
-    std::vector<std::pair<bool, std::uint32_t>> expected{{true, 10}, {false, 10}, {false, 3}};
-    for (int pass = 0; pass < 10; ++pass) {
-        for (const std::uint32_t stopTime : {1u, 5u, 10u, 15u}) {
-            expected.insert(expected.end(), {{false, stopTime}, {true, stopTime}});
-        }
-    }
-    const std::string out = screen("8 " + file + " 5 3 5 4 3 5 7", spy.options());
-    EXPECT_EQ(spy.runs, expected);
-    EXPECT_NE(out.find("Kryterium dywersyfikacji: 1000 iteracji\n"
-                       "Pomiar 1 [s] (1 z 10 bez dywersyfikacji)...\n"
-                       "Pomiar 1 [s] (1 z 10 z dywersyfikacja)...\nPomiar 5 [s] (1 z 10 bez"),
-              std::string::npos);
-    EXPECT_NE(out.find("Pomiar 15 [s] (10 z 10 z dywersyfikacja)...\n"
-                       "Opracowywanie wynikow...\nZapis wynikow...\nGotowe!\n\n<menu>\nKonczenie"),
-              std::string::npos);
-    EXPECT_EQ(fileContents("wyniki-komiwojazer-ts.txt"),
-              "czas - bez dywersyfikacji - z dywersyfikacja\n"
-              "1 [s]: 8 8\n5 [s]: 8 8\n10 [s]: 8 8\n15 [s]: 8 8\n");
-    spy.route = {0, 2, 3, 1, 0}; // length 15
-    static_cast<void>(screen("8 " + file + " 7", spy.options()));
-    EXPECT_EQ(fileContents("wyniki-komiwojazer-ts.txt").substr(45, 22), "1 [s]: 15 15\n5 [s]: 15");
-    std::filesystem::current_path(before);
+std::string report(const Graph& graph, const Route& route, double seconds) {
+    std::ostringstream out;
+    displayRoute(out, graph, route, seconds);
+    return out.str();
 }
 
-// A results file that cannot be replaced (a directory, a pipe) never blocks the program: the
-// results are shown instead. A symbolic link leads to the file that is replaced.
-TEST(MeasurementSeries, ResultsGoWhereTheyCan) {
+// The table's first line names the first entry with 0 and 0, every other line the entry, the
+// weight that reaches it and the running total; the time keeps six significant digits.
+TEST(SolverRuns, ReportListsEveryEdgeWithARunningTotal) {
+    const auto graph = fixtures::matrixGraph({{0, 1, 5}, {3, 0, 1}, {1, 7, 0}});
+    EXPECT_EQ(report(*graph, {0, 2, 1, 0}, 1.5),
+              "0\t0\t0\n2\t5\t5\n1\t7\t12\n0\t3\t15\nDlugosc trasy: 15\n\n"
+              "Czas wykonania algorytmu [s]: 1.5\n\n");
+    // A route found after a restart starts where the restart drew.
+    EXPECT_EQ(report(*graph, {2, 0, 1, 2}, 123.4567891),
+              "2\t0\t0\n0\t1\t1\n1\t1\t2\n2\t1\t3\nDlugosc trasy: 3\n\n"
+              "Czas wykonania algorytmu [s]: 123.457\n\n");
+    EXPECT_EQ(report(*graph, {}, 0.0000012345),
+              "Dlugosc trasy: 0\n\nCzas wykonania algorytmu [s]: 1.2345e-06\n\n");
+}
+
+// Choice 5 hands the search the flag and the stop time of the settings: with diversification on,
+// the search restarts once on the five-vertex instance within 1003 iterations.
+TEST(SolverRuns, TabuChoiceRunsWithTheSettings) {
     const TempDir dir;
-    const std::string file = dir.file("four.atsp", fourVertexMatrix);
-    ASSERT_EQ(::mkfifo((dir.path / "pipe").c_str(), 0600), 0);
-    std::filesystem::create_directory(dir.path / "directory");
-    std::filesystem::create_symlink("directory/target.txt", dir.path / "link");
-    SearchSpy spy;
-    MenuOptions options = spy.options();
-    options.measurements.measurementTimes = {2};
-    options.measurements.repetitions = 1;
-    for (const char* name : {"pipe", "directory"}) {
-        options.measurements.resultsFile = (dir.path / name).string();
-        EXPECT_NE(screen("8 " + file + " 7 0", options)
-                      .find("Zapis wynikow...\nczas - bez dywersyfikacji - z dywersyfikacja\n"
-                            "2 [s]: 8 8\n+++ MELON MELON MELON +++ Blad zapisu pliku " +
-                            options.measurements.resultsFile + " +++\n\n<menu>\n"),
+    const std::string five = dir.file("five.atsp", fiveVertexMatrix);
+    StopSpy spy;
+    const std::string shown = screen("8 " + five + " 5 3 5 4 7 3 5", spy.options());
+    ASSERT_EQ(spy.runs.size(), 3u);
+    const std::pair<std::uint32_t, std::uint64_t> expected[] = {{10, 1}, {10, 0}, {7, 1}};
+    for (std::size_t k = 0; k < 3; ++k) {
+        EXPECT_EQ(spy.runs[k].stopTime, expected[k].first) << k;
+        EXPECT_EQ(spy.runs[k].restarts, expected[k].second) << k;
+    }
+    // Without restarts the best is 25 (0 2 3 4 1 0); with them 19 after 1003 iterations (10 s)
+    // and 22 after 1002 (7 s).
+    EXPECT_NE(
+        shown.find("Dywersyfikacja wylaczona\n\n0\t0\t0\n2\t3\t3\n3\t9\t12\n4\t2\t14\n1\t6\t20\n"
+                   "0\t5\t25\nDlugosc trasy: 25\n"),
+        std::string::npos)
+        << shown;
+    EXPECT_EQ(countOf(shown, "Dlugosc trasy: 19\n"), 1);
+    EXPECT_EQ(countOf(shown, "Dlugosc trasy: 22\n"), 1);
+}
+
+// Ctrl-C ends a tabu search, which shows its best route so far; a refused stop time runs nothing.
+TEST(SolverRuns, TabuChoiceInterruptedOrRefused) {
+    const TempDir dir;
+    const std::string five = dir.file("five.atsp", fiveVertexMatrix);
+    StopSpy spy;
+    spy.interruptRun = 1;
+    spy.interruptIteration = 30;
+    EXPECT_NE(screen("8 " + five + " 3 5", spy.options())
+                  .find("Dywersyfikacja wylaczona\n\n" + alarm("Przerwano") +
+                        "0\t0\t0\n2\t3\t3\n3\t9\t12\n4\t2\t14\n1\t6\t20\n0\t5\t25\nDlugosc trasy: "
+                        "25\n\nCzas wykonania algorytmu [s]: T\n\n<menu>"),
+              std::string::npos);
+    for (const char* stopTime : {"0", "-1"}) {
+        StopSpy idle;
+        EXPECT_NE(screen("8 " + five + " 4 " + stopTime + " 5", idle.options())
+                      .find("Podaj nowy czas: \n<menu>\n" + alarm("Blad: Brak Sera! +++ !!!!!") +
+                            "<menu>\n" + farewellText),
                   std::string::npos);
+        EXPECT_TRUE(idle.runs.empty());
     }
-    options.measurements.resultsFile = (dir.path / "link").string();
-    EXPECT_NE(screen("8 " + file + " 7 0", options).find("Gotowe!"), std::string::npos);
-    EXPECT_TRUE(std::filesystem::is_symlink(dir.path / "link"));
-    EXPECT_EQ(fileContents((dir.path / "directory/target.txt").string()),
-              "czas - bez dywersyfikacji - z dywersyfikacja\n2 [s]: 8 8\n");
 }
 
-// Ctrl-C ends a series without a file, and a tabu run with its best route so far.
-TEST(Interruption, CtrlCEndsTheRunItHits) {
+// The memory a run may take, at the exact boundary: the five-vertex search's tables take 429
+// bytes; from 90 vertices on the search's incremental neighbourhood takes 107,914 bytes at 90
+// vertices, where the full scan would take 107,104; branch and bound takes half of what is free and
+// needs 98,496 bytes for four vertices (the weights, the sorted rows, one block of queued nodes and
+// one of the search tree). A refusal keeps the instance.
+TEST(SolverRuns, RunsFitTheirMemoryToTheByte) {
     const TempDir dir;
-    const std::string file = dir.file("four.atsp", fourVertexMatrix);
-    SearchSpy spy;
-    spy.interruptAtRun = 3;
-    MenuOptions options = spy.options();
-    options.measurements.resultsFile = (dir.path / "results.txt").string();
-    EXPECT_NE(screen("8 " + file + " 7 0", options)
-                  .find("Pomiar 5 [s] (1 z 10 bez dywersyfikacji)...\n"
-                        "+++ MELON MELON MELON +++ Przerwano +++\n\n<menu>\n"),
-              std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(options.measurements.resultsFile));
-
-    options.tabuRun = [](const Graph& graph, const TabuParameters& parameters, std::uint32_t,
-                         const RunLimits& limits) {
-        TabuControl control = iterationLimit(100'000, 1); // far more than the test waits for
-        control.stop = [](std::uint64_t iterations) {
-            if (iterations == 30) {
-                std::raise(SIGINT);
-            }
-            return iterations >= 100'000;
-        };
-        return runTabuSearch(graph, parameters, control, limits);
+    const std::string five = "8 " + dir.file("five.atsp", fiveVertexMatrix);
+    const std::string four = "8 " + dir.file("four.atsp", fourVertexMatrix);
+    const std::string noMemory = alarm("Brak pamieci");
+    // What is typed, the cap, whether the run fits, and the vertices that choice 2 then shows.
+    const std::tuple<std::string, std::uint64_t, bool, int> cases[] = {
+        {five + " 5", 429, true, 5},     {five + " 5", 428, false, 5},
+        {"1 90 5", 107'914, true, 90},   {"1 90 5", 107'913, false, 90},
+        {"1 89 5", 104'757, true, 89},   {"1 89 5", 104'756, false, 89},
+        {four + " 6", 196'992, true, 4}, {four + " 6", 196'991, false, 4},
     };
-    EXPECT_NE(withoutTimes(screen("8 " + file + " 5 0", options))
-                  .find("iteracji\n\n+++ MELON MELON MELON +++ Przerwano +++\n\n0\t0\t0\n"),
-              std::string::npos);
+    for (const auto& [input, cap, fits, vertices] : cases) {
+        MenuOptions options = quickOptions();
+        options.memoryCapBytes = cap;
+        const std::string shown = screen(input + " 2", options);
+        EXPECT_EQ(countOf(shown, noMemory), fits ? 0 : 1) << input << " within " << cap;
+        EXPECT_EQ(countOf(shown, "Dlugosc trasy: "), fits ? 1 : 0) << input << " within " << cap;
+        EXPECT_EQ(countOf(shown, "\t\n"), vertices) << input << " within " << cap;
+    }
 }
 
-// A search whose tables do not fit keeps the instance; one of no vertices reports an empty route.
-TEST(SolverChoices, BranchAndBoundOutOfMemoryOrWithoutVertices) {
-    MenuOptions options = quickOptions();
-    options.memoryCapBytes = 2000; // room for the instance, not for the search's tables
-    const std::string out = screen("1 12 6 2 0", options);
-    EXPECT_NE(out.find("<menu>\n+++ MELON MELON MELON +++ Brak pamieci +++\n\n<menu>\n"),
-              std::string::npos);
-    EXPECT_EQ(countOf(out, "\t\n"), 12);
-    EXPECT_TRUE(withoutTimes(screen("1 0 6"))
-                    .starts_with("<menu>\nLiczba miast: \n<menu>\nDlugosc trasy: 0\n\nCzas "
-                                 "wykonania algorytmu [s]: T\n\n"));
+// Branch and bound on the worked four-vertex instance, and on an instance of no vertices, whose
+// route is empty.
+TEST(SolverRuns, BranchAndBoundChoice) {
+    const TempDir dir;
+    const std::string four = dir.file("four.atsp", fourVertexMatrix);
+    EXPECT_EQ(screen("8 " + four + " 6 1 0 6"),
+              "<menu>\nPodaj nazwe pliku: Wczytano - liczba wierzcholkow: 4\n\n<menu>\n"
+              "0\t0\t0\n1\t3\t3\n2\t2\t5\n3\t1\t6\n0\t2\t8\nDlugosc trasy: 8\n\n"
+              "Czas wykonania algorytmu [s]: T\n\n<menu>\nLiczba miast: \n<menu>\n"
+              "Dlugosc trasy: 0\n\nCzas wykonania algorytmu [s]: T\n\n<menu>\n" +
+                  farewellText);
 }
 
 } // namespace

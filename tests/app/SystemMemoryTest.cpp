@@ -1,6 +1,6 @@
 #include "app/SystemMemory.h"
 
-#include "SessionTestSupport.h"
+#include "tests/Support.h"
 
 #include <gtest/gtest.h>
 

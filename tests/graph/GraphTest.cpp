@@ -1,6 +1,5 @@
 #include "graph/ArrayGraph.h"
 #include "graph/ListGraph.h"
-#include "graph/TableBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -71,8 +70,11 @@ TEST(ArrayGraph, ZeroWeightLeavesTheCellFreeAndDisplayEndsCellsWithTabs) {
 
 // The size of 2^31 vertices once wrapped to 16 GiB, which a large machine could seem to hold.
 TEST(ArrayGraph, SizeOfAHugeCountDoesNotWrap) {
-    EXPECT_EQ(ArrayGraph::bytesFor(std::uint64_t{1} << 31), saturatedBytes);
-    EXPECT_EQ(ArrayGraph::bytesFor(0xffffffffu), saturatedBytes);
+    constexpr std::uint64_t saturated = std::numeric_limits<std::uint64_t>::max();
+    EXPECT_EQ(ArrayGraph::bytesFor(std::uint64_t{1} << 31), saturated);
+    EXPECT_EQ(ArrayGraph::bytesFor(0xffffffffu), saturated);
+    EXPECT_EQ(ArrayGraph::bytesFor((std::uint64_t{1} << 31) - 1),
+              0xfffffffc00000004u + 0x3fffffff8u);
     EXPECT_EQ(ArrayGraph::tryCreate(std::uint64_t{1} << 31, std::uint64_t{1} << 40), nullptr);
     EXPECT_EQ(ArrayGraph::bytesFor(3), 3 * 3 * 4 + 3 * sizeof(void*));
     EXPECT_EQ(ArrayGraph::tryCreate(3, ArrayGraph::bytesFor(3) - 1), nullptr);

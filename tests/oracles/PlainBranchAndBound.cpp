@@ -56,16 +56,9 @@ void computeBound(const Graph& graph, SearchNode& child) {
 
 } // namespace
 
-std::uint32_t plainBound(const Graph& graph, const Route& route) {
-    SearchNode node{0};
-    node.insert(node.end(), route.begin(), route.end());
-    computeBound(graph, node);
-    return node.at(0);
-}
-
-BranchAndBoundOutcome plainBranchAndBound(const Graph& graph) {
+BranchAndBoundResult plainBranchAndBound(const Graph& graph) {
     const std::uint32_t n = graph.getVertexNumber();
-    BranchAndBoundOutcome outcome;
+    BranchAndBoundResult outcome;
     std::uint32_t bestLength = noValue;
     std::vector<SearchNode> queue{SearchNode{0, 0}};
     outcome.pushed = 1;

@@ -1,6 +1,6 @@
 #include "tests/oracles/PlainBruteForce.h"
 
-#include "solvers/Path.h"
+#include "solvers/exhaustive/Path.h"
 
 #include <algorithm>
 #include <cstdint>

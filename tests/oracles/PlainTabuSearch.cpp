@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <ctime>
 #include <utility>
 #include <vector>
 
@@ -86,17 +85,14 @@ bool isTabu(const std::vector<TabuEntry>& tabuList, std::uint32_t i, std::uint32
 
 } // namespace
 
-TabuOutcome plainTabuSearch(const Graph& graph, const TabuParameters& parameters,
-                            const TabuControl& control) {
-    TabuOutcome outcome;
+TabuResult plainTabuSearch(const Graph& graph, const TabuParameters& parameters, TabuStop& stop) {
+    TabuResult outcome;
     const std::uint32_t n = graph.getVertexNumber();
     if (n == 0) {
         return outcome;
     }
     Route currentRoute = initialRoute(graph);
-    if (control.start) {
-        control.start();
-    }
+    stop.start();
     if (n <= 3) {
         outcome.bestRoute = currentRoute;
         outcome.bestLength = fullLength(graph, currentRoute);
@@ -109,12 +105,12 @@ TabuOutcome plainTabuSearch(const Graph& graph, const TabuParameters& parameters
     std::vector<TabuEntry> tabuList;
     bool searching = true;
     while (searching) {
-        std::int64_t iterationsWithoutImprovement = 0;
+        std::uint64_t iterationsWithoutImprovement = 0;
         bool running = true;
         while (running) {
             Route bestNeighbour;
             std::uint32_t bestNeighbourLength = noValue;
-            TabuEntry pending{static_cast<std::uint32_t>(parameters.tenure), 0, 0};
+            TabuEntry pending{parameters.getTenure(), 0, 0};
             const bool haveBest = !bestRoute.empty();
             for (std::uint32_t i = 1; i + 1 <= n - 2; ++i) {
                 for (std::uint32_t j = i + 1; j <= n - 2; ++j) {
@@ -153,18 +149,16 @@ TabuOutcome plainTabuSearch(const Graph& graph, const TabuParameters& parameters
 
             ++iterationsWithoutImprovement;
             ++outcome.iterations;
-            if (!control.stop || control.stop(outcome.iterations)) {
+            if (stop.reached(outcome.iterations)) {
                 running = false;
                 searching = false;
-            } else if (parameters.diversification &&
-                       iterationsWithoutImprovement >= parameters.diversificationCriterion) {
+            } else if (parameters.getDiversification() &&
+                       iterationsWithoutImprovement >= parameters.getCriterion()) {
                 running = false;
             }
         }
         if (searching) {
-            const unsigned seed = control.restartSeed ? control.restartSeed()
-                                                      : static_cast<unsigned>(std::time(nullptr));
-            currentRoute = restartRoute(graph, seed);
+            currentRoute = restartRoute(graph, stop.restartSeed());
             ++outcome.restarts;
         }
     }

@@ -1,15 +1,14 @@
 #pragma once
 
 #include "graph/Graph.h"
-#include "solvers/TabuSearch.h"
+#include "solvers/tabu/TabuSearch.h"
 
 namespace komiwojazer::plain {
 
 // Tabu search carried out step by step: every candidate is a full copy of the route with its full
 // length, the tabu list is a vector of three-number entries scanned in full, and the greedy steps
 // find membership by scanning the route. It settles the open cases as runTabuSearch does and takes
-// the same hooks. The oracle for the tests and the speed reference for the benchmark.
-TabuOutcome plainTabuSearch(const Graph& graph, const TabuParameters& parameters,
-                            const TabuControl& control);
+// the same stop. The oracle for the tests and the speed reference for the benchmark.
+TabuResult plainTabuSearch(const Graph& graph, const TabuParameters& parameters, TabuStop& stop);
 
 } // namespace komiwojazer::plain

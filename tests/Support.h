@@ -1,0 +1,76 @@
+#pragma once
+
+// What every test folder shares: temporary files, child processes and the alarm lines.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace komiwojazer::testing {
+
+// A fresh directory of this test's own, removed with the object.
+class TempDir {
+public:
+    TempDir() {
+        static int counter = 0;
+        path = std::filesystem::temp_directory_path() /
+               ("komiwojazer-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        std::filesystem::create_directories(path);
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    // Writes a file into the directory and returns its path.
+    [[nodiscard]] std::string file(const std::string& name, const std::string& contents) const {
+        std::ofstream(path / name, std::ios::binary) << contents;
+        return (path / name).string();
+    }
+    [[nodiscard]] std::string operator/(const std::string& name) const {
+        return (path / name).string();
+    }
+
+    std::filesystem::path path;
+};
+
+inline std::string fileContents(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream contents;
+    contents << file.rdbuf();
+    return contents.str();
+}
+
+// Runs body in a child process and returns its exit status, or 128 plus the signal that ended it.
+inline int inChild(const std::function<int()>& body) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(body());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+inline int countOf(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+// A failure line as the user sees it, with the empty line that follows it.
+inline std::string alarm(const std::string& text) {
+    return "+++ MELON MELON MELON +++ " + text + " +++\n\n";
+}
+
+} // namespace komiwojazer::testing

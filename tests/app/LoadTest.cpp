@@ -1,0 +1,110 @@
+// Choices 8 and 9 as the user sees them: every file gets its one line, and a refused one leaves the
+// instance in place.
+#include "tests/app/SessionSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <utility>
+#include <vector>
+
+namespace komiwojazer {
+namespace {
+
+using namespace komiwojazer::testing;
+
+// "@" in a line stands for the name as typed.
+TEST(Load, EveryFileHasItsLineAndRefusalsKeepTheInstance) {
+    const TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    const std::pair<std::string, std::string> files[] = {
+        {"9 DIMENSION: 3 EDGE_WEIGHT_TYPE: EUC_2D NODE_COORD_SECTION 1 0 0 2 3 4 3 0 4",
+         "Wczytano - liczba wierzcholkow: 3"},
+        {"8 \xEF\xBB\xBF"
+         "DIMENSION: 2 EDGE_WEIGHT_FORMAT: FULL_MATRIX EDGE_WEIGHT_SECTION 0 1 1 0",
+         "Wczytano - liczba wierzcholkow: 2"},
+        {"8 DIMENSION: 2 EDGE_WEIGHT_FORMAT: LOWER_DIAG_ROW",
+         "Nieobslugiwany format LOWER_DIAG_ROW"},
+        {"9 " + fourVertexMatrix, "Nieobslugiwany format EXPLICIT"},
+        {"9 DIMENSION : 3\nEDGE_WEIGHT_TYPE : EUC_2D\n", "Brak klucza DIMENSION: w pliku @"},
+        {"8 DIMENSION: 3 EDGE_WEIGHT_FORMAT: FULL_MATRIX",
+         "Brak klucza EDGE_WEIGHT_SECTION w pliku @"},
+        {"9 DIMENSION: 3 EDGE_WEIGHT_TYPE: EUC_2D", "Brak klucza NODE_COORD_SECTION w pliku @"},
+        {"8 DIMENSION: 3 EDGE_WEIGHT_FORMAT: FULL_MATRIX EDGE_WEIGHT_SECTION 0 1",
+         "Niekompletny plik @"},
+        {"8 DIMENSION: 2 EDGE_WEIGHT_FORMAT:", "Niekompletny plik @"},
+        {"9 DIMENSION: -5x EDGE_WEIGHT_TYPE: EUC_2D NODE_COORD_SECTION",
+         "Nieprawidlowy wymiar -5x"},
+        // Too short for its million-vertex matrix, whatever memory is free.
+        {"8 DIMENSION: 1000000 EDGE_WEIGHT_FORMAT: FULL_MATRIX EDGE_WEIGHT_SECTION 1 2 3",
+         "Niekompletny plik @"},
+    };
+    std::vector<std::pair<std::string, std::string>> loads; // what is typed, and the line
+    for (const auto& [file, line] : files) {
+        const std::string name =
+            dir.file("instance" + std::to_string(loads.size()), file.substr(2));
+        loads.emplace_back(file.substr(0, 2) + name, line);
+    }
+    // Names of no readable file: the line shows the name, without a NUL byte, which would end it.
+    std::filesystem::create_directories(dir.path / "directory");
+    const std::string real = dir.file("real.atsp", fourVertexMatrix);
+    for (const std::string& path :
+         {dir / "directory", dir / "pipe", dir / "absent", real + '\0' + "x"}) {
+        std::string shown = path;
+        std::erase(shown, '\0');
+        loads.emplace_back("8 " + path, "Brak pliku " + shown);
+    }
+    for (const auto& [typed, line] : loads) {
+        const bool loaded = line.starts_with("Wczytano");
+        std::string expected = loaded ? line + "\n\n" : alarm(line);
+        if (const std::size_t at = expected.find('@'); at != std::string::npos) {
+            expected.replace(at, 1, typed.substr(2));
+        }
+        const std::string out = screen("1 2 " + typed + " 2");
+        EXPECT_NE(out.find("Podaj nazwe pliku: " + expected + "<menu>\n"), std::string::npos)
+            << out;
+        EXPECT_EQ(countOf(out, "\t\n"), loaded ? std::stoi(line.substr(32)) : 2) << line;
+    }
+}
+
+// A name may take a quarter of the memory a load has: 1000 characters of 4000 bytes, not 1001.
+TEST(Load, FileNameWithinAQuarterOfTheMemory) {
+    MenuOptions options = quickOptions();
+    options.memoryCapBytes = 4000;
+    for (const std::size_t length : {1000, 1001}) {
+        const std::string name(length, 'x');
+        EXPECT_EQ(screen("8 " + name + " 2", options),
+                  "<menu>\nPodaj nazwe pliku: " +
+                      alarm(length == 1000 ? "Brak pliku " + name : "Brak pamieci") +
+                      "<menu>\nBrak wygenerowanych danych\n\n<menu>\n" + farewellText);
+    }
+}
+
+// A file cut after any of its words is refused until it is whole.
+TEST(Load, FileCutAtAnyWordIsRefusedUntilItIsWhole) {
+    const TempDir dir;
+    const std::string words[] = {"NAME:",
+                                 "cut",
+                                 "DIMENSION:",
+                                 "2",
+                                 "EDGE_WEIGHT_FORMAT:",
+                                 "FULL_MATRIX",
+                                 "EDGE_WEIGHT_SECTION",
+                                 "0",
+                                 "4",
+                                 "6",
+                                 "0"};
+    std::string contents;
+    for (const std::string& word : words) {
+        const std::string out = screen("1 3 8 " + dir.file("cut.atsp", contents) + " 2");
+        EXPECT_EQ(countOf(out, "Wczytano"), 0) << contents;
+        EXPECT_EQ(countOf(out, "\t\n"), 3) << contents;
+        contents += word + "\n";
+    }
+    EXPECT_NE(screen("1 3 8 " + dir.file("whole.atsp", contents) + " 2")
+                  .find("Wczytano - liczba wierzcholkow: 2\n\n<menu>\n0\t4\t\n6\t0\t\n\n<menu>\n"),
+              std::string::npos);
+}
+
+} // namespace
+} // namespace komiwojazer

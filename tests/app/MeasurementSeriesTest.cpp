@@ -1,0 +1,161 @@
+#include "app/MeasurementSeries.h"
+
+#include "tests/app/SessionSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <sys/stat.h>
+#include <utility>
+
+namespace komiwojazer {
+namespace {
+
+using namespace komiwojazer::testing;
+
+// The series' file for the five-vertex instance under the stop spy: without restarts every run
+// finds 25; with them the runs of 5, 10 and 15 s restart and find 22, 19 and 19.
+const std::string fiveVertexResults = "czas - bez dywersyfikacji - z dywersyfikacja\n"
+                                      "1 [s]: 25 25\n5 [s]: 25 22\n10 [s]: 25 19\n15 [s]: 25 19\n";
+
+// Runs the session in a directory of its own, where the default results file goes.
+std::string inDirectory(const TempDir& dir, const std::string& input, const MenuOptions& options) {
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path);
+    const std::string shown = screen(input, options);
+    std::filesystem::current_path(before);
+    return shown;
+}
+
+// The runs go pass by pass, each stop time without and then with diversification, each announced
+// before it starts; the file gets the averages per stop time, and a second series replaces it
+// without the first one's sums. The settings of choices 3 and 4 change nothing.
+TEST(MeasurementSeries, RunsInOrderAndWritesTheAverages) {
+    const TempDir dir;
+    const std::string five = dir.file("five.atsp", fiveVertexMatrix);
+    StopSpy spy;
+    const std::string shown = inDirectory(dir, "8 " + five + " 3 4 0 7 7", spy.options());
+    ASSERT_EQ(spy.runs.size(), 160u);
+    for (std::size_t k = 0; k < spy.runs.size(); ++k) {
+        const std::uint32_t stopTime = std::array<std::uint32_t, 4>{1, 5, 10, 15}[k / 2 % 4];
+        EXPECT_EQ(spy.runs[k].stopTime, stopTime) << k;
+        EXPECT_EQ(spy.runs[k].restarts, k % 2 == 1 && stopTime > 1 ? 1u : 0u) << k;
+    }
+    std::string progress;
+    for (int pass = 1; pass <= 10; ++pass) {
+        for (const int stopTime : {1, 5, 10, 15}) {
+            const std::string head =
+                "Pomiar " + std::to_string(stopTime) + " [s] (" + std::to_string(pass) + " z 10 ";
+            progress += head + "bez dywersyfikacji)...\n" + head + "z dywersyfikacja)...\n";
+        }
+    }
+    const std::string series = "<menu>\nPomiary dla problemu komiwojazera, tabu search\n"
+                               "Kadencja: 40\nKryterium dywersyfikacji: 1000 iteracji\n" +
+                               progress + "Opracowywanie wynikow...\nZapis wynikow...\nGotowe!\n\n";
+    EXPECT_TRUE(shown.ends_with(series + series + "<menu>\n" + farewellText)) << shown;
+    EXPECT_EQ(fileContents(dir / "wyniki-komiwojazer-ts.txt"), fiveVertexResults);
+}
+
+// Ten lengths that add up to 125 average 12 and to 135 average 14 (halves go to the even
+// neighbour); sums beyond the 32-bit range saturate, and a sum that is no number gives 0.
+TEST(MeasurementSeries, AveragesRoundHalvesToEven) {
+    const std::pair<double, std::int32_t> cases[] = {{125, 12},
+                                                     {135, 14},
+                                                     {126, 13},
+                                                     {-125, -12},
+                                                     {0, 0},
+                                                     {42949672950.0, 2147483647},
+                                                     {-1e12, -2147483648},
+                                                     {std::nan(""), 0}};
+    for (const auto& [sum, average] : cases) {
+        EXPECT_EQ(averageLength(sum, 10), average) << sum;
+    }
+    EXPECT_EQ(averageLength(25, 2), 12);
+}
+
+// A series that does not finish writes no file and leaves an old one as it was: Ctrl-C ends the run
+// it hits, and a search whose tables do not fit ends the series after its first announcement.
+TEST(MeasurementSeries, SeriesCutShortWritesNothing) {
+    const TempDir dir;
+    const std::string five = dir.file("five.atsp", fiveVertexMatrix);
+    const std::string results = dir.file("wyniki-komiwojazer-ts.txt", "old\n");
+    StopSpy spy;
+    spy.interruptRun = 3;
+    spy.interruptIteration = 500;
+    EXPECT_NE(inDirectory(dir, "8 " + five + " 7", spy.options())
+                  .find("Pomiar 5 [s] (1 z 10 bez dywersyfikacji)...\n" + alarm("Przerwano") +
+                        "<menu>\n" + farewellText),
+              std::string::npos);
+    EXPECT_EQ(spy.runs.size(), 3u);
+    MenuOptions tight = quickOptions();
+    tight.memoryCapBytes = 428;
+    EXPECT_NE(inDirectory(dir, "8 " + five + " 7", tight)
+                  .find("Kryterium dywersyfikacji: 1000 iteracji\n"
+                        "Pomiar 1 [s] (1 z 10 bez dywersyfikacji)...\n" +
+                        alarm("Brak pamieci") + "<menu>\n" + farewellText),
+              std::string::npos);
+    EXPECT_EQ(inDirectory(dir, "7", quickOptions()),
+              "<menu>\n" + alarm("Brak zaladowanych danych") + "<menu>\n" + farewellText);
+    EXPECT_EQ(fileContents(results), "old\n");
+}
+
+// A Ctrl-C that comes as the last run ends finds the runs done: the file is written, and the next
+// choice, a tabu run, is not stopped by it.
+TEST(MeasurementSeries, CtrlCAfterTheLastRunKeepsTheResults) {
+    const TempDir dir;
+    const std::string five = dir.file("five.atsp", fiveVertexMatrix);
+    StopSpy spy;
+    spy.interruptRun = 80;
+    spy.interruptIteration = 1004;
+    const std::string shown = inDirectory(dir, "8 " + five + " 7 5", spy.options());
+    EXPECT_NE(shown.find("Zapis wynikow...\nGotowe!\n\n<menu>\nKadencja"), std::string::npos);
+    EXPECT_EQ(countOf(shown, "Przerwano"), 0);
+    EXPECT_EQ(countOf(shown, "Dlugosc trasy: 19\n"), 1);
+    EXPECT_EQ(fileContents(dir / "wyniki-komiwojazer-ts.txt"), fiveVertexResults);
+}
+
+// A results file that cannot be written (a directory, a pipe, a file this user may not replace in
+// a directory it may not write) never blocks the program: the lines are shown instead.
+TEST(MeasurementSeries, ResultsShownWhenTheFileCannotBeWritten) {
+    const TempDir dir;
+    const std::string five = dir.file("five.atsp", fiveVertexMatrix);
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    std::filesystem::create_directory(dir.path / "directory");
+    for (const std::string name : {"pipe", "directory", "directory/absent/file"}) {
+        StopSpy spy;
+        MenuOptions options = spy.options();
+        options.measurements.measurementTimes = {5};
+        options.measurements.repetitions = 1;
+        options.measurements.resultsFile = dir / name;
+        EXPECT_TRUE(
+            screen("8 " + five + " 7", options)
+                .ends_with("Zapis wynikow...\nczas - bez dywersyfikacji - z dywersyfikacja\n"
+                           "5 [s]: 25 22\n" +
+                           alarm("Blad zapisu pliku " + (dir / name)) + "<menu>\n" + farewellText))
+            << name;
+    }
+}
+
+// Output that cannot be written (a closed pipe, a full disk) is lost, not the series: the file
+// is written all the same, and the program ends with status 1 after saying so on err.
+TEST(MeasurementSeries, LostOutputStillWritesTheFile) {
+    struct Full : std::streambuf {
+        int_type overflow(int_type) override { return traits_type::eof(); }
+    } full;
+    const TempDir dir;
+    const std::string five = dir.file("five.atsp", fiveVertexMatrix);
+    StopSpy spy;
+    MenuOptions options = spy.options();
+    options.measurements.resultsFile = dir / "results.txt";
+    std::istringstream in("8 " + five + " 7 0");
+    std::ostream out(&full);
+    std::ostringstream errors;
+    EXPECT_EQ(runMenu(in, out, errors, options), 1);
+    EXPECT_EQ(errors.str(),
+              "+++ MELON MELON MELON +++ Blad zapisu wyjscia programu, wyjscie utracone +++\n");
+    EXPECT_EQ(fileContents(dir / "results.txt"), fiveVertexResults);
+}
+
+} // namespace
+} // namespace komiwojazer

@@ -1,0 +1,113 @@
+#include "solvers/branchandbound/BranchAndBound.h"
+
+#include "solvers/exhaustive/BruteForce.h"
+#include "tests/oracles/PlainBranchAndBound.h"
+#include "tests/solvers/TestGraphs.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
+namespace komiwojazer {
+namespace {
+
+using fixtures::randomGraph;
+using Result = BranchAndBoundResult;
+
+void expectSameSearch(const Outcome<Result>& outcome, const Result& expected,
+                      Ending ending = Ending::Finished) {
+    EXPECT_EQ(outcome.ending, ending);
+    const Result& actual = outcome.result;
+    EXPECT_EQ(actual.route, expected.route);
+    EXPECT_EQ(actual.expansions, expected.expansions);
+    EXPECT_EQ(actual.pushed, expected.pushed);
+    EXPECT_EQ(actual.maxQueue, expected.maxQueue);
+}
+
+TEST(BranchAndBound, WorkedExampleKeysAndTrace) {
+    const auto graph =
+        fixtures::matrixGraph({{0, 3, 5, 9}, {4, 0, 2, 7}, {6, 8, 0, 1}, {2, 5, 4, 0}});
+    // (0) and (0, 1) push five children; (0, 1, 2) completes; (0, 2) at 12 stops the search.
+    expectSameSearch(branchAndBound(*graph, {}), {{0, 1, 2, 3, 0}, 3, 6, 4});
+}
+
+// With all weights equal every key ties, so the route depends only on the heap's order of
+// equal keys and on the non-strict stop: the popped key that equals the best ends the search.
+TEST(BranchAndBound, EqualWeightsFollowTheQueueOrder) {
+    const Route expected[] = {{0, 1, 2, 3, 0}, {0, 1, 4, 3, 2, 0}, {0, 1, 4, 3, 5, 2, 0}};
+    for (std::uint32_t n = 4; n <= 6; ++n) {
+        const auto graph = fixtures::matrixGraph(fixtures::WeightRows(n, std::vector(n, 7u)));
+        const auto outcome = branchAndBound(*graph, {});
+        EXPECT_EQ(outcome.result.route, expected[n - 4]);
+        expectSameSearch(outcome, plain::plainBranchAndBound(*graph));
+        if (n == 4) {
+            // The pop after (0) moves (0, 2) to the top, so (0), (0, 1), (0, 2) and (0, 1, 2)
+            // are expanded; then a queued key equal to the best length, 28, ends the search.
+            expectSameSearch(outcome, {{0, 1, 2, 3, 0}, 4, 8, 5});
+        }
+    }
+}
+
+// The same pops, pushes and route as the plain search, and the optimum that brute force finds, in
+// the compact layout and in the wide one that more than 2^16 or wrapping sums need.
+TEST(BranchAndBound, SearchesLikeThePlainOne) {
+    std::srand(7);
+    for (std::uint32_t n = 2; n <= 13; ++n) {
+        for (unsigned seed = 1; seed <= 10; ++seed) {
+            SCOPED_TRACE(::testing::Message() << "n=" << n << " seed=" << seed);
+            const auto graph = randomGraph(n, seed % 2 == 0 ? 3 : 999, seed);
+            const auto outcome = branchAndBound(*graph, {});
+            expectSameSearch(outcome, plain::plainBranchAndBound(*graph));
+            if (n <= 9) {
+                EXPECT_EQ(routeLength(*graph, outcome.result.route),
+                          routeLength(*graph, bruteForce(*graph)));
+            }
+            if (n > 8) {
+                continue;
+            }
+            // Raw weights: sums that wrap around 2^32, and sums of n weights just below and just
+            // past 2^16, the most that 16-bit keys hold and the least they cannot.
+            const std::uint32_t top = 0xffff / n;
+            for (const auto& weights :
+                 {fixtures::extremeWeights, std::vector{top - 1, top}, std::vector{top, top + 1}}) {
+                const fixtures::RawGraph raw(fixtures::randomRows(n, weights));
+                expectSameSearch(branchAndBound(raw, {}), plain::plainBranchAndBound(raw));
+            }
+        }
+    }
+}
+
+// Edges (0, n-1) and (i, i-1) weigh 1, all others 2. The child that follows this cycle has key n
+// and every other child more, so the search goes straight down it: n-1 expansions, each pushing
+// all its children, until the cycle closes. It visits the highest vertex first, and vertex 255 is
+// the last that 8 bits hold.
+TEST(BranchAndBound, FollowsTheCycleAcrossTheByteLimit) {
+    for (const std::uint32_t n : {256u, 257u}) {
+        fixtures::WeightRows rows(n, std::vector<std::uint32_t>(n, 2));
+        Route cycle(n + 1, 0);
+        for (std::uint32_t i = 0; i < n; ++i) {
+            rows[i][(i + n - 1) % n] = 1;
+            cycle[i] = (n - i) % n;
+        }
+        expectSameSearch(branchAndBound(fixtures::RawGraph(rows), {}),
+                         {cycle, n - 1, n * (n - 1) / 2, 1 + (n - 1) * (n - 2) / 2});
+    }
+}
+
+TEST(BranchAndBound, StopsAtTheMemoryBudgetOrWhenCancelled) {
+    const auto graph = randomGraph(20, 400, 1);
+    const auto limited = branchAndBound(*graph, {.memoryBudgetBytes = 256 * 1024});
+    EXPECT_EQ(limited.ending, Ending::OutOfMemory);
+    EXPECT_GT(limited.result.expansions, 0u);
+    expectSameSearch(branchAndBound(*graph, {.memoryBudgetBytes = 1}), {}, Ending::OutOfMemory);
+
+    // A flag already set stops the search during its setup; the process tests stop one mid-way.
+    const std::atomic<bool> cancel{true};
+    expectSameSearch(branchAndBound(*graph, {.cancel = &cancel}), {}, Ending::Interrupted);
+}
+
+} // namespace
+} // namespace komiwojazer

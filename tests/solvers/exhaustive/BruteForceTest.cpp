@@ -1,0 +1,59 @@
+#include "solvers/exhaustive/BruteForce.h"
+
+#include "graph/ArrayGraph.h"
+#include "solvers/branchandbound/BranchAndBound.h"
+#include "tests/oracles/PlainBruteForce.h"
+#include "tests/solvers/TestGraphs.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <utility>
+
+namespace komiwojazer {
+namespace {
+
+using fixtures::RawGraph;
+
+// Both exact searches keep the first of equally short routes; on three vertices both take
+// (0, 1, 2, 0) first.
+TEST(BruteForce, SmallInstancesOfBothExactSearches) {
+    for (std::uint32_t n = 0; n < 2; ++n) {
+        EXPECT_TRUE(bruteForce(ArrayGraph(n)).empty());
+        EXPECT_TRUE(branchAndBound(ArrayGraph(n)).empty());
+    }
+    const std::pair<fixtures::WeightRows, Route> cases[] = {
+        {{{0, 4}, {9, 0}}, {0, 1, 0}},
+        {{{0, 1, 5}, {5, 0, 1}, {1, 5, 0}}, {0, 1, 2, 0}}, // 3 against 15
+        {{{0, 5, 1}, {1, 0, 5}, {5, 1, 0}}, {0, 2, 1, 0}}, // 15 against 3
+        {{{0, 4, 4}, {4, 0, 4}, {4, 4, 0}}, {0, 1, 2, 0}}, // a tie
+        // Only the last candidate of the exhaustive order uses the light edges.
+        {{{0, 9, 9, 1}, {1, 0, 9, 9}, {9, 1, 0, 9}, {9, 9, 1, 0}}, {0, 3, 2, 1, 0}},
+    };
+    for (const auto& [rows, route] : cases) {
+        const auto graph = fixtures::matrixGraph(rows);
+        EXPECT_EQ(bruteForce(*graph), route);
+        EXPECT_EQ(branchAndBound(*graph), route);
+    }
+}
+
+// Weights that read as negative or overflow a signed sum rule out every bound; the signed
+// comparison, with -1 read as "no route yet", must still pick what the plain search picks.
+TEST(BruteForce, AgreesWithThePlainSearch) {
+    std::srand(11);
+    for (std::uint32_t n = 2; n <= 8; ++n) {
+        for (unsigned seed = 1; seed <= 12; ++seed) {
+            SCOPED_TRACE(::testing::Message() << "n=" << n << " seed=" << seed);
+            const auto graph = fixtures::randomGraph(n, seed % 3 == 0 ? 2 : 300, seed);
+            EXPECT_EQ(bruteForce(*graph), plain::plainBruteForce(*graph));
+            const RawGraph raw(fixtures::randomRows(n, fixtures::extremeWeights));
+            EXPECT_EQ(bruteForce(raw), plain::plainBruteForce(raw));
+        }
+    }
+    // (0, 1, 2, 0) sums to -1, which reads as "no route yet", so (0, 2, 1, 0) at 5 replaces it.
+    EXPECT_EQ(bruteForce(RawGraph({{0, 0xffffffffu, 1}, {2, 0, 0}, {0, 2, 0}})),
+              (Route{0, 2, 1, 0}));
+}
+
+} // namespace
+} // namespace komiwojazer

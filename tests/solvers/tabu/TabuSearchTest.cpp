@@ -1,0 +1,244 @@
+#include "solvers/tabu/TabuSearch.h"
+
+#include "tests/oracles/PlainTabuSearch.h"
+#include "tests/solvers/TestGraphs.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+#include <numeric>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+namespace komiwojazer {
+namespace {
+
+using fixtures::matrixGraph;
+using fixtures::randomGraph;
+
+// Switch sizes that give every search the incremental neighbourhood, then the full scan.
+constexpr std::uint32_t bothNeighbourhoods[]{0, std::numeric_limits<std::uint32_t>::max()};
+
+TabuParameters parameters(int tenure, bool diversification, int criterion,
+                          std::uint32_t incrementalFrom = 90) {
+    TabuParameters made = TabuParameters::of(tenure, diversification, criterion).value();
+    made.incrementalFrom = incrementalFrom;
+    return made;
+}
+
+const TabuParameters withoutRestarts(false);
+
+TabuResult runFor(const Graph& graph, std::uint64_t iterations,
+                  const TabuParameters& chosen = withoutRestarts, unsigned seed = 1) {
+    IterationStop stop(iterations, seed);
+    return tabuSearch(graph, chosen, stop).result;
+}
+
+// Every vertex once between two equal ends, which after a restart need not be vertex 0.
+bool isCompleteRoute(const Route& route, std::uint32_t n) {
+    Route all(n);
+    std::iota(all.begin(), all.end(), 0u);
+    return route.size() == std::size_t{n} + 1 && route.front() == route.back() &&
+           std::is_permutation(route.begin(), route.end() - 1, all.begin());
+}
+
+// Both neighbourhoods make the same search as the plain one, or, where that would take too long,
+// as each other.
+void expectSameSearches(const Graph& graph, TabuParameters chosen, std::uint64_t iterations,
+                        unsigned seed, bool againstPlain = true) {
+    std::vector<TabuResult> results;
+    for (const std::uint32_t incrementalFrom : bothNeighbourhoods) {
+        chosen.incrementalFrom = incrementalFrom;
+        results.push_back(runFor(graph, iterations, chosen, seed));
+    }
+    IterationStop stop(iterations, seed);
+    const TabuResult expected =
+        againstPlain ? plain::plainTabuSearch(graph, chosen, stop) : results.back();
+    for (const TabuResult& result : results) {
+        EXPECT_EQ(result.bestRoute, expected.bestRoute);
+        EXPECT_EQ(result.bestLength, expected.bestLength);
+        EXPECT_EQ(result.currentRoute, expected.currentRoute);
+        EXPECT_EQ(result.restarts, expected.restarts);
+        EXPECT_EQ(result.iterations, iterations);
+    }
+    EXPECT_TRUE(isCompleteRoute(expected.bestRoute, graph.getVertexNumber()));
+}
+
+TEST(TabuSearch, FiveVertexExampleIterationByIteration) {
+    const auto graph = matrixGraph(
+        {{0, 9, 3, 7, 8}, {5, 0, 6, 1, 4}, {2, 8, 0, 9, 5}, {6, 7, 4, 0, 2}, {3, 6, 5, 8, 0}});
+    const std::pair<std::uint64_t, Route> steps[]{
+        // The first neighbour becomes the best although the greedy route (length 25) is shorter.
+        {1, {0, 3, 2, 4, 1, 0}},
+        // The tabu pair (1, 2) is taken back: 25 is below the best.
+        {2, {0, 2, 3, 4, 1, 0}},
+        // (1, 2) would give 27, not below 25; (2, 3) at 28 wins over (1, 3) at 33.
+        {3, {0, 2, 4, 3, 1, 0}},
+        {4, {0, 3, 4, 2, 1, 0}},
+        // Every pair tabu and none below 25: the search stays.
+        {5, {0, 3, 4, 2, 1, 0}},
+        // The entry of iteration 1 expires, but iteration 2 named (1, 2) again.
+        {42, {0, 3, 4, 2, 1, 0}},
+        // Iteration 2's entry has lived its 40 iterations.
+        {43, {0, 4, 3, 2, 1, 0}},
+    };
+    for (const std::uint32_t incrementalFrom : bothNeighbourhoods) {
+        for (const auto& [iteration, current] : steps) {
+            SCOPED_TRACE(testing::Message()
+                         << "iteration " << iteration << ", incremental from " << incrementalFrom);
+            const TabuResult outcome =
+                runFor(*graph, iteration, parameters(40, false, 1000, incrementalFrom));
+            EXPECT_EQ(outcome.currentRoute, current);
+            EXPECT_EQ(outcome.bestRoute, iteration == 1 ? current : steps[1].second);
+            EXPECT_EQ(outcome.bestLength, iteration == 1 ? 27u : 25u);
+            EXPECT_EQ(outcome.iterations, iteration);
+        }
+    }
+}
+
+TEST(TabuSearch, EqualLengthsKeepTheEarliestChoicesAndNeverReplaceTheBest) {
+    const std::uint32_t n = 7;
+    const auto graph = randomGraph(n, 1, 1); // every weight 1, so every route has length 7
+    const unsigned seed = 11;
+    std::srand(seed);
+    const auto first = static_cast<std::uint32_t>(std::rand()) % n;
+    ASSERT_NE(first, 0u) << "pick a seed whose restart does not start at vertex 0";
+    for (const std::uint32_t incrementalFrom : bothNeighbourhoods) {
+        SCOPED_TRACE(incrementalFrom);
+        const TabuParameters chosen = parameters(40, true, 5, incrementalFrom);
+        // Greedy takes the lowest vertex (0 1 2 3 4 5 6 0) and iteration 1 the earliest pair,
+        // (1, 2); it is then tabu and an equal length does not lift it, so (1, 3) comes next.
+        EXPECT_EQ(runFor(*graph, 2, chosen, seed).currentRoute, (Route{0, 3, 1, 2, 4, 5, 6, 0}));
+        // A criterion of 5 restarts after iterations 5 and 10 when they are not the last: the
+        // stop test comes first, and each restart sets the counter back to 0.
+        for (const std::uint64_t iterations : {1u, 5u, 6u, 10u, 11u}) {
+            SCOPED_TRACE(iterations);
+            const TabuResult outcome = runFor(*graph, iterations, chosen, seed);
+            EXPECT_EQ(outcome.restarts, (iterations - 1) / 5);
+            EXPECT_EQ(outcome.bestRoute, (Route{0, 2, 1, 3, 4, 5, 6, 0}));
+            EXPECT_EQ(outcome.bestLength, n);
+            EXPECT_EQ(outcome.currentRoute.front(), outcome.restarts == 0 ? 0u : first);
+            EXPECT_TRUE(isCompleteRoute(outcome.currentRoute, n));
+        }
+    }
+}
+
+TEST(TabuSearch, TinyInstancesReturnTheGreedyRouteWithoutSearching) {
+    const std::tuple<fixtures::WeightRows, Route, std::uint32_t> cases[]{
+        // Step 1 has only itself as a candidate and appends vertex 1 all the same.
+        {{{0, 5, 3}, {2, 0, 7}, {4, 6, 0}}, {0, 2, 1, 0}, 3 + 6 + 2},
+        {{{0, 5}, {2, 0}}, {0, 1, 0}, 7},
+        {{{0}}, {0, 0}, 0},
+        {{}, {}, noValue},
+    };
+    for (const auto& [rows, route, length] : cases) {
+        SCOPED_TRACE(rows.size());
+        const TabuResult outcome = runFor(*matrixGraph(rows), 1);
+        EXPECT_EQ(outcome.bestRoute, route);
+        EXPECT_EQ(outcome.bestLength, length);
+        EXPECT_EQ(outcome.iterations, 0u);
+    }
+}
+
+TEST(TabuSearch, LengthOfAllOnesIsARealLength) {
+    // The exchange 0 2 1 3 0 sums to exactly 2^32 - 1; the greedy route 0 1 2 3 0 to 4.
+    const fixtures::RawGraph graph(
+        {{0, 1, 1, 1}, {1, 0, 1, 1}, {1, 0xFFFFFFFCu, 0, 1}, {1, 1, 1, 0}});
+    EXPECT_EQ(runFor(graph, 1).bestRoute, (Route{0, 2, 1, 3, 0}));
+    EXPECT_EQ(runFor(graph, 1).bestLength, 0xFFFFFFFFu);
+    // Tabu, but strictly shorter than the best.
+    EXPECT_EQ(runFor(graph, 2).bestRoute, (Route{0, 1, 2, 3, 0}));
+    EXPECT_EQ(runFor(graph, 2).bestLength, 4u);
+}
+
+TEST(TabuSearch, MatchesThePlainSearch) {
+    // Vertices, largest weight, tenure, diversification, criterion, iterations.
+    const std::tuple<std::uint32_t, std::uint32_t, int, bool, int, std::uint64_t> cases[]{
+        {12, 400, 40, false, 1000, 300}, {12, 400, 40, true, 1000, 2500},
+        {12, 3, 40, true, 20, 300},      {25, 3, 40, true, 20, 150},
+        {33, 400, 40, false, 1000, 120}, {47, 400, 40, true, 20, 80},
+        {60, 3, 40, true, 20, 60},       {5, 10, 40, true, 3, 200},
+        {4, 10, 40, true, 3, 100},       {7, 2, 40, true, 20, 200},
+        {9, 400, 3, true, 10, 200},      {10, 400, 1, true, 7, 100},
+        {11, 400, 40, true, 1, 30},      {120, 2, 40, false, 1000, 12},
+        {300, 3, 40, true, 1, 3},
+    };
+    unsigned seed = 100;
+    for (const auto& [n, maxWeight, tenure, diversification, criterion, iterations] : cases) {
+        SCOPED_TRACE(++seed);
+        expectSameSearches(*randomGraph(n, maxWeight, seed),
+                           parameters(tenure, diversification, criterion), iterations, seed);
+    }
+    // Weights near 2^32 make the lengths wrap; zero weights make many exchanges free.
+    for (const auto& values : {fixtures::extremeWeights, std::vector<std::uint32_t>{0, 1, 2}}) {
+        for (seed = 1; seed <= 4; ++seed) {
+            SCOPED_TRACE(seed);
+            std::srand(seed);
+            const fixtures::RawGraph graph(fixtures::randomRows(10 + 5 * seed, values));
+            expectSameSearches(graph, parameters(40, seed % 2 == 0, 20), 150, seed);
+        }
+    }
+}
+
+TEST(TabuSearch, BothNeighbourhoodsMakeTheSameSearchAtEverySize) {
+    // Few distinct weights make many ties; zero weights come only from a raw graph.
+    const std::vector<std::uint32_t> weightSets[]{{1, 2}, {1, 2, 3}, {0, 1, 2}, {0, 0, 5, 9}};
+    unsigned seed = 0;
+    for (const std::uint32_t n :
+         {4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 16, 23, 40, 64, 101, 170, 310}) {
+        for (const auto& weights : weightSets) {
+            SCOPED_TRACE(testing::Message() << "n " << n << ", seed " << ++seed);
+            std::srand(seed);
+            const fixtures::RawGraph graph(fixtures::randomRows(n, weights));
+            expectSameSearches(graph, parameters(40, seed % 2 == 0, 25), 200 + 40000 / n, seed,
+                               false);
+        }
+        expectSameSearches(*randomGraph(n, 400, seed), parameters(40, true, 60), 200 + 40000 / n,
+                           seed, false);
+    }
+}
+
+// The tables of a 30-vertex search take 12,574 bytes with the incremental neighbourhood and 12,304
+// with the full scan, which weights whose lengths may wrap need whatever the switch size.
+TEST(TabuSearch, CountsTheTablesOfTheNeighbourhoodItUses) {
+    const auto graph = randomGraph(30, 400, 3);
+    std::srand(3);
+    const fixtures::RawGraph wrapping(fixtures::randomRows(30, fixtures::extremeWeights));
+    const std::tuple<const Graph*, std::uint32_t, std::uint64_t, Ending> cases[]{
+        {graph.get(), 0, 12'574, Ending::Finished},
+        {graph.get(), 0, 12'573, Ending::OutOfMemory},
+        {graph.get(), noValue, 12'304, Ending::Finished},
+        {graph.get(), noValue, 12'303, Ending::OutOfMemory},
+        {&wrapping, 0, 12'304, Ending::Finished},
+        {&wrapping, 0, 12'303, Ending::OutOfMemory},
+    };
+    for (const auto& [tested, incrementalFrom, budget, ending] : cases) {
+        IterationStop stop(3, 1);
+        const Outcome<TabuResult> outcome =
+            tabuSearch(*tested, parameters(40, false, 1000, incrementalFrom), stop,
+                       {.memoryBudgetBytes = budget});
+        EXPECT_EQ(outcome.ending, ending) << budget;
+        EXPECT_EQ(outcome.result.iterations, ending == Ending::Finished ? 3u : 0u);
+    }
+}
+
+// The specified form stops on processor time: with a stop time of 0 it stops at the first
+// iteration that sees time pass, which on the worked instance leaves 27 or, from the second, 25.
+// A tenure or criterion below 1 is no search.
+TEST(TabuSearch, SpecifiedFormStopsOnProcessorTime) {
+    const auto graph = matrixGraph(
+        {{0, 9, 3, 7, 8}, {5, 0, 6, 1, 4}, {2, 8, 0, 9, 5}, {6, 7, 4, 0, 2}, {3, 6, 5, 8, 0}});
+    const Route route = tabuSearch(*graph, 40, false, 1000, 0);
+    EXPECT_TRUE(isCompleteRoute(route, 5));
+    EXPECT_TRUE(routeLength(*graph, route) == 25 || routeLength(*graph, route) == 27);
+    EXPECT_TRUE(tabuSearch(*graph, 0, false, 1000, 0).empty());
+    EXPECT_TRUE(tabuSearch(*graph, 40, true, 0, 0).empty());
+    EXPECT_FALSE(TabuParameters::of(1, true, -5).has_value());
+    EXPECT_EQ(TabuParameters::of(1, true, 1)->getTenure(), 1u);
+}
+
+} // namespace
+} // namespace komiwojazer
