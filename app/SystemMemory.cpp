@@ -39,9 +39,35 @@ std::optional<std::string> firstLine(const std::string& path) {
     return line;
 }
 
-std::uint64_t kernelAvailableBytes(const std::string& meminfoPath) {
+std::uint64_t pageSize(const MemorySources& sources) {
+    const long size = sources.systemValue(_SC_PAGESIZE);
+    return size > 0 ? static_cast<std::uint64_t>(size) : 4096;
+}
+
+// The bytes of the pages that sysconf counts under name; nothing when it does not know.
+std::optional<std::uint64_t> systemPages(const MemorySources& sources, int name) {
+    const long pages = sources.systemValue(name);
+    if (pages <= 0) {
+        return std::nullopt;
+    }
+    const std::uint64_t size = pageSize(sources);
+    const auto count = static_cast<std::uint64_t>(pages);
+    return count <= noLimit / size ? count * size : noLimit;
+}
+
+// What the system reports without the kernel's own report: available pages where it counts them.
+std::uint64_t systemAvailableBytes(const MemorySources& sources) {
+#ifdef _SC_AVPHYS_PAGES
+    if (const std::optional<std::uint64_t> available = systemPages(sources, _SC_AVPHYS_PAGES)) {
+        return *available;
+    }
+#endif
+    return systemPages(sources, _SC_PHYS_PAGES).value_or(noLimit);
+}
+
+std::uint64_t kernelAvailableBytes(const MemorySources& sources) {
     // Read line by line: some lines carry no unit, so word-by-word reading would drift.
-    std::ifstream meminfo(meminfoPath);
+    std::ifstream meminfo(sources.meminfo);
     constexpr std::string_view key = "MemAvailable:";
     for (std::string line; std::getline(meminfo, line);) {
         if (line.starts_with(key)) {
@@ -53,22 +79,18 @@ std::uint64_t kernelAvailableBytes(const std::string& meminfoPath) {
             return noLimit;
         }
     }
-    return noLimit;
+    return systemAvailableBytes(sources);
 }
 
-std::uint64_t pageSize() {
-    const long size = sysconf(_SC_PAGESIZE);
-    return size > 0 ? static_cast<std::uint64_t>(size) : 4096;
-}
-
-std::uint64_t addressSpaceLeft(const std::string& statmPath) {
+std::uint64_t addressSpaceLeft(const MemorySources& sources) {
     rlimit limit{};
     if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
         return noLimit;
     }
-    const std::optional<std::string> line = firstLine(statmPath);
+    const std::optional<std::string> line = firstLine(sources.statm);
     const std::optional<std::uint64_t> pages = line ? leadingNumber(*line) : std::nullopt;
-    const std::uint64_t used = pages && *pages <= noLimit / pageSize() ? *pages * pageSize() : 0;
+    const std::uint64_t size = pageSize(sources);
+    const std::uint64_t used = pages && *pages <= noLimit / size ? *pages * size : 0;
     return limit.rlim_cur > used ? limit.rlim_cur - used : 0;
 }
 
@@ -130,8 +152,8 @@ std::uint64_t controlGroupRoom(const MemorySources& sources) {
 } // namespace
 
 std::uint64_t availableMemoryBytes(const MemorySources& sources) {
-    return std::min({kernelAvailableBytes(sources.meminfo), addressSpaceLeft(sources.statm),
-                     controlGroupRoom(sources)});
+    return std::min(
+        {kernelAvailableBytes(sources), addressSpaceLeft(sources), controlGroupRoom(sources)});
 }
 
 } // namespace komiwojazer

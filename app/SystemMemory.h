@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unistd.h>
 
 namespace komiwojazer {
 
@@ -11,12 +12,15 @@ struct MemorySources {
     std::string statm = "/proc/self/statm";       // the address space in use, against RLIMIT_AS
     std::string cgroupList = "/proc/self/cgroup"; // the process's control groups
     std::string cgroupRoot = "/sys/fs/cgroup";    // where their hierarchies are mounted
+    long (*systemValue)(int name) = ::sysconf;    // page size and physical and available pages
 };
 
 // The bytes that this process can still allocate without pushing the machine into swap or the
 // out-of-memory killer: the least of the memory the kernel reports as available, what is left
 // under the address-space limit, and what is left under the memory limit of every control group
-// the process lives in (and their ancestors). A source that cannot be read sets no limit.
+// the process lives in (and their ancestors). Where the kernel's report cannot be read (a system
+// without /proc), what sysconf reports stands in for it: the available pages where the system
+// counts them, else the physical ones. Any other source that cannot be read sets no limit.
 [[nodiscard]] std::uint64_t availableMemoryBytes(const MemorySources& sources = {});
 
 } // namespace komiwojazer
