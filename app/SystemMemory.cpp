@@ -88,9 +88,10 @@ std::uint64_t addressSpaceLeft(const MemorySources& sources) {
         return noLimit;
     }
     const std::optional<std::string> line = firstLine(sources.statm);
-    const std::optional<std::uint64_t> pages = line ? leadingNumber(*line) : std::nullopt;
+    // An unreadable count of the pages in use counts as none in use.
+    const std::uint64_t pages = line ? leadingNumber(*line).value_or(0) : 0;
     const std::uint64_t size = pageSize(sources);
-    const std::uint64_t used = pages && *pages <= noLimit / size ? *pages * size : 0;
+    const std::uint64_t used = pages <= noLimit / size ? pages * size : 0;
     return limit.rlim_cur > used ? limit.rlim_cur - used : 0;
 }
 

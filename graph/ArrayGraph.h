@@ -12,6 +12,8 @@ class ArrayGraph final : public Graph {
 public:
     // REQUIRES: n*n cells fit in memory; use tryCreate when n comes from a user.
     explicit ArrayGraph(std::uint32_t n);
+    ArrayGraph(const ArrayGraph&) = delete;
+    ArrayGraph& operator=(const ArrayGraph&) = delete;
     ~ArrayGraph() override = default;
 
     bool addEdge(std::uint32_t i, std::uint32_t j, std::uint32_t weight) override;

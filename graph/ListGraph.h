@@ -17,6 +17,8 @@ struct ListNode {
 class ListGraph final : public Graph {
 public:
     explicit ListGraph(std::uint32_t n);
+    ListGraph(const ListGraph&) = delete;
+    ListGraph& operator=(const ListGraph&) = delete;
     ~ListGraph() override;
 
     bool addEdge(std::uint32_t i, std::uint32_t j, std::uint32_t weight) override;

@@ -98,10 +98,9 @@ KOMIWOJAZER_VECTOR_KERNEL void rowMinima64(const ScanInput& in, std::uint64_t th
 } // namespace
 
 FullScanNeighbourhood::FullScanNeighbourhood(const WeightMatrix& weights, const TabuMemory& memory)
-    : memory(memory), positions(weights) {
-    const std::uint32_t n = weights.getVertexNumber();
     // Below the all-ones value no length wraps and no admissible key can meet the blocked one.
-    wideKeys = weights.lengthBound() >= noValue;
+    : memory(memory), wideKeys(weights.lengthBound() >= noValue), positions(weights) {
+    const std::uint32_t n = weights.getVertexNumber();
     if (wideKeys) {
         wideMinima.resize(n);
     } else {

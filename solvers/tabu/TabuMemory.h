@@ -21,8 +21,8 @@ public:
     };
     // One recorded move.
     struct Entry {
-        std::uint64_t expiry; // the iteration at whose end the entry is dropped
-        Pair pair;            // the positions the move exchanged
+        std::uint64_t expiry = 0; // the iteration at whose end the entry is dropped
+        Pair pair;                // the positions the move exchanged
     };
 
     // An entry lives tenure iterations. REQUIRES: tenure >= 1.
