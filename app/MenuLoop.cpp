@@ -3,7 +3,6 @@
 #include "app/ConsoleInput.h"
 #include "app/Interruption.h"
 #include "app/Messages.h"
-#include "app/SystemMemory.h"
 #include "app/TabuSettings.h"
 #include "graph/ArrayGraph.h"
 #include "io/TsplibReader.h"
@@ -141,12 +140,11 @@ void Menu::run() {
         }
         // The choices that work on the instance catch Ctrl-C from before the newline that follows
         // the choice, so whoever sees that newline may press Ctrl-C.
-        const Next next = needsInstance(*choice) ? interruptible([&](const RunLimits& limits) {
+        const auto choose = [&](const RunLimits& limits) {
             printLine(out);
             return perform(*choice, limits);
-        })
-                                                 : (printLine(out), perform(*choice, {}));
-        if (next == Next::End) {
+        };
+        if ((needsInstance(*choice) ? interruptible(choose) : choose({})) == Next::End) {
             break;
         }
     }
@@ -275,7 +273,7 @@ Menu::Next Menu::load(TsplibFormat format) {
 }
 
 std::uint64_t Menu::memoryBudget() const {
-    return std::min(availableMemoryBytes(), options.memoryCapBytes);
+    return std::min(availableMemoryBytes(options.memory), options.memoryCapBytes);
 }
 
 Menu::Next Menu::inputEnded() {

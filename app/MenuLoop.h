@@ -2,6 +2,7 @@
 
 #include "app/MeasurementSeries.h"
 #include "app/SolverRuns.h"
+#include "app/SystemMemory.h"
 #include "solvers/RunLimits.h"
 
 #include <cstdint>
@@ -14,6 +15,7 @@ struct MenuOptions {
     TabuStopFactory tabuStop = processTimeStop;    // how choices 5 and 7 stop the search
     MeasurementPlan measurements;                  // the series of choice 7
     std::uint64_t memoryCapBytes = saturatedBytes; // the most a run may take, whatever is free
+    MemorySources memory;                          // where the system shows what is free
 };
 
 // Runs the interactive menu on the given streams until the user ends it or the input ends, and

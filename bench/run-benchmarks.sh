@@ -5,9 +5,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-3}
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j 4 --target komiwojazer-bench >/dev/null
-bench=./build/bench/komiwojazer-bench
+# A build folder of its own, so that a developer's build is left alone.
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKOMIWOJAZER_BUILD_BENCH=ON >/dev/null
+cmake --build build-bench -j "$(getconf _NPROCESSORS_ONLN)" --target komiwojazer-bench >/dev/null
+bench=./build-bench/bench/komiwojazer-bench
 full_scan=(--incremental-from 4294967295)
 
 # value KEY OUTPUT: the value of one key=value line.

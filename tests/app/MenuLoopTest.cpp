@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <sstream>
+#include <tuple>
 #include <utility>
 
 namespace komiwojazer {
@@ -101,13 +102,27 @@ TEST(MenuLoop, PromptsTakeOneWordEach) {
 }
 
 // A count that no memory holds is refused before anything is allocated, and the instance stays;
-// counts 0 and 1 make graphs without edges.
+// counts 0 and 1 make graphs without edges. An instance of n cities takes 4n^2 + 8n bytes (three
+// take 60) of the least of what the system has free (here 1 KiB: 15 cities but not 16) and the
+// cap.
 TEST(MenuLoop, CountsAtTheEdges) {
     const std::string count = "<menu>\nLiczba miast: \n";
     const std::string noMemory = alarm("Brak pamieci");
     EXPECT_EQ(screen("1 1 2 1 2147483648 1 99999999999999999999 2 1 0 2"),
               count + "<menu>\n0\t\n\n" + count + noMemory + count + noMemory + "<menu>\n0\t\n\n" +
                   count + "<menu>\n\n<menu>\n" + farewellText);
+    const TempDir dir;
+    const std::tuple<std::uint64_t, int, bool> cases[] = {
+        {60, 3, true}, {59, 3, false}, {2000, 15, true}, {2000, 16, false}};
+    for (const auto& [cap, cities, fits] : cases) {
+        MenuOptions options = quickOptions();
+        options.memoryCapBytes = cap;
+        options.memory.meminfo = dir.file("meminfo", "MemAvailable: 1 kB\n");
+        options.memory.cgroupList = dir / "none";
+        EXPECT_EQ(screen("1 " + std::to_string(cities), options),
+                  count + (fits ? "" : noMemory) + "<menu>\n" + farewellText)
+            << cities << " cities within " << cap;
+    }
 }
 
 // Choice 1 draws every weight from 1 to 400: with 39,800 draws, every value turns up.

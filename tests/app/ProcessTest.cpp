@@ -22,6 +22,7 @@ struct Launch {
     std::uint64_t addressSpaceLimit = 0; // RLIMIT_AS, when not 0
     const char* output = nullptr;        // a file for standard output instead of the pipe
     int pipeSize = 0;                    // the output pipe's capacity, when not 0
+    const char* environment = "";        // the program's one environment variable
 };
 
 // A running copy of the program: standard input from a pipe, standard output (unless redirected)
@@ -44,7 +45,9 @@ public:
             dup2(errors[1], STDERR_FILENO);
             const rlimit limit{launch.addressSpaceLimit, launch.addressSpaceLimit};
             if (launch.addressSpaceLimit == 0 || setrlimit(RLIMIT_AS, &limit) == 0) {
-                execl(KOMIWOJAZER_PROGRAM, KOMIWOJAZER_PROGRAM, static_cast<char*>(nullptr));
+                const char* const environment[] = {launch.environment, nullptr};
+                execle(KOMIWOJAZER_PROGRAM, KOMIWOJAZER_PROGRAM, static_cast<char*>(nullptr),
+                       environment);
             }
             _exit(127);
         }
@@ -176,50 +179,58 @@ TEST(Process, CtrlCEndsEachLongChoiceAndKeepsTheInstance) {
         GTEST_SKIP() << "under valgrind, /proc does not show when the program catches Ctrl-C";
     }
     Program program;
+    // Each step ends at the next prompt, whether Ctrl-C ended it or not.
+    const auto interruptAndCount = [&](int prompts) {
+        program.interrupt();
+        ASSERT_TRUE(program.waitFor("Wybierz: ", prompts));
+        EXPECT_EQ(countOf(program.output, interrupted), prompts - 3);
+    };
     program.type("1 60\n4 100\n5\n");
     ASSERT_TRUE(program.waitFor("kryterium: 1000 iteracji\n\n"));
-    program.interrupt();
-    ASSERT_TRUE(program.waitFor(interrupted) && program.waitFor("Wybierz: ", 4));
+    interruptAndCount(4);
     program.type("6\n");
     ASSERT_TRUE(program.waitUntilCatchingCtrlC());
-    program.interrupt();
-    ASSERT_TRUE(program.waitFor(interrupted, 2) && program.waitFor("Wybierz: ", 5));
+    interruptAndCount(5);
     program.type("8 /proc/self/pagemap\n");
     ASSERT_TRUE(program.waitUntilCatchingCtrlC());
-    program.interrupt();
-    ASSERT_TRUE(program.waitFor(interrupted, 3));
+    interruptAndCount(6);
+    // Read in a millisecond, then 18 million distances: the Ctrl-C lands among those.
+    const TempDir dir;
+    std::string nodes = "DIMENSION: 6000 EDGE_WEIGHT_TYPE: EUC_2D NODE_COORD_SECTION\n";
+    for (int k = 0; k < 6000; ++k) {
+        nodes += std::to_string(k) + " " + std::to_string(k % 997) + " " + std::to_string(k) + "\n";
+    }
+    program.type("9 " + dir.file("nodes.tsp", nodes) + "\n");
+    ASSERT_TRUE(program.waitUntilCatchingCtrlC());
+    interruptAndCount(7);
     program.type("7\n");
     ASSERT_TRUE(program.waitFor("Pomiar 1 [s] (1 z 10 bez dywersyfikacji)...\n"));
-    program.interrupt();
-    ASSERT_TRUE(program.waitFor(interrupted, 4));
+    interruptAndCount(8);
     program.type("2\n");
-    ASSERT_TRUE(program.waitFor("Wybierz: ", 8));
+    ASSERT_TRUE(program.waitFor("Wybierz: ", 9));
     program.interrupt();
     EXPECT_EQ(program.finish(), 128 + SIGINT);
     EXPECT_EQ(countOf(program.output.substr(program.output.find("Przerwano")), "\t\n"), 60);
+    EXPECT_EQ(countOf(program.output, "Wczytano"), 0);
 }
 
-// Each progress line of a series is out before its run starts: a Ctrl-C sent on seeing it ends
-// that very run, series after series.
-TEST(Process, SeriesProgressArrivesBeforeEachRun) {
-    Program program;
-    program.type("1 5\n");
-    for (int series = 1; series <= 3; ++series) {
-        program.type("7\n");
-        ASSERT_TRUE(program.waitFor("Pomiar 1 [s] (1 z 10 bez dywersyfikacji)...\n", series));
-        program.interrupt();
-        ASSERT_TRUE(program.waitFor(interrupted, series));
-    }
-    program.type("0\n");
+// A file whose size the system does not know (here the program's own environment, under /proc)
+// is read all the same.
+TEST(Process, FilesOfUnknownSizeAreRead) {
+    Program program({.environment = "X= DIMENSION: 2 EDGE_WEIGHT_FORMAT: FULL_MATRIX "
+                                    "EDGE_WEIGHT_SECTION 0 4 6 0 "});
+    program.type("8 /proc/self/environ\n2\n0\n");
     EXPECT_EQ(program.finish(), 0);
-    EXPECT_EQ(countOf(program.output, "(1 z 10 bez dywersyfikacji)...\n" + interrupted), 3);
+    EXPECT_NE(program.output.find("Wczytano - liczba wierzcholkow: 2\n\n"), std::string::npos);
+    EXPECT_NE(program.output.find("\n0\t4\t\n6\t0\t\n\n"), std::string::npos);
 }
 
 // A Ctrl-C that lands after a run has done its work, while its report waits in a write to a full
 // pipe, loses no output and does not carry over: the next run, a second later, runs to its end.
 TEST(Process, CtrlCAfterAStepDoesNotStopTheNext) {
     if (underValgrind()) {
-        GTEST_SKIP() << "under valgrind, its own threads and handlers blur where the program sleeps";
+        GTEST_SKIP()
+            << "under valgrind, its own threads and handlers blur where the program sleeps";
     }
     Program program({.pipeSize = 4096});
     ASSERT_TRUE(program.waitFor("Wybierz: "));

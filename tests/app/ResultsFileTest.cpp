@@ -6,6 +6,9 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <poll.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,9 +25,13 @@ struct stat statOf(const std::string& path) {
     return info;
 }
 
+// A file with the given mode and, where this user may give it away, the given owner and group.
 std::string made(const TempDir& dir, const std::string& name, mode_t mode, uid_t owner) {
     const std::string path = dir.file(name, "old\n");
-    EXPECT_EQ(::chmod(path.c_str(), mode) | ::chown(path.c_str(), owner, owner), 0);
+    EXPECT_EQ(::chmod(path.c_str(), mode), 0);
+    if (::geteuid() == 0) {
+        EXPECT_EQ(::chown(path.c_str(), owner, owner), 0);
+    }
     return path;
 }
 
@@ -40,14 +47,17 @@ TEST(ResultsFile, WritesWhatThisUserMayWriteAndNothingElse) {
     const TempDir closed;
     const TempDir open;
     const TempDir sticky;
-    ASSERT_EQ(::chmod(open.path.c_str(), 0777) | ::chmod(sticky.path.c_str(), 01777), 0);
+    // A directory of its own inside one it may not write: its files are replaced whole.
+    std::filesystem::create_directory(closed.path / "own");
+    ASSERT_EQ(::chmod(open.path.c_str(), 0777) | ::chmod(sticky.path.c_str(), 01777) |
+                  ::chown((closed / "own").c_str(), nobody, nobody),
+              0);
     const std::pair<std::string, bool> files[] = {
-        {made(closed, "writable", 0666, 0), true},
-        {made(sticky, "theirs", 0666, 0), true},
-        {made(open, "read-only", 0444, nobody), false},
-        {made(open, "not-mine", 0644, 0), false},
-        {closed / "new", false},
+        {made(closed, "writable", 0666, 0), true},      {made(sticky, "theirs", 0666, 0), true},
+        {made(open, "read-only", 0444, nobody), false}, {made(open, "not-mine", 0644, 0), false},
+        {made(closed, "own/mine", 0600, nobody), true}, {closed / "new", false},
     };
+    const ino_t mine = statOf(files[4].first).st_ino;
     const int written = inChild([&] {
         if (::setgid(nobody) != 0 || ::setuid(nobody) != 0) {
             return 255;
@@ -63,10 +73,14 @@ TEST(ResultsFile, WritesWhatThisUserMayWriteAndNothingElse) {
         EXPECT_EQ((written >> k & 1) != 0, writable) << path;
         if (k + 1 < std::size(files)) {
             EXPECT_EQ(fileContents(path), writable ? "new\n" : "old\n") << path;
-            EXPECT_EQ(statOf(path).st_uid, k == 2 ? nobody : 0u) << path;
+            EXPECT_EQ(statOf(path).st_uid, k == 2 || k == 4 ? nobody : 0u) << path;
         }
     }
     EXPECT_FALSE(std::filesystem::exists(closed / "new"));
+    EXPECT_NE(statOf(files[4].first).st_ino, mine);
+    // Nothing was left behind where a replacement was tried and given up.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(sticky.path), {}), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(closed.path / "own"), {}), 1);
 }
 
 // The file keeps its owner, group and permissions, and every hard link sees the new contents; a
@@ -76,16 +90,22 @@ TEST(ResultsFile, KeepsOwnerModeAndLinks) {
     const TempDir dir;
     const bool root = ::geteuid() == 0;
     const std::string single = made(dir, "single", 0640, root ? nobody : ::geteuid());
-    const ino_t before = statOf(single).st_ino;
-    ASSERT_TRUE(replaceFile(single, "new\n"));
-    const struct stat after = statOf(single);
-    EXPECT_EQ(fileContents(single), "new\n");
-    EXPECT_NE(after.st_ino, before);
-    EXPECT_EQ(after.st_mode & 07777, 0640u);
-    EXPECT_EQ(after.st_uid, root ? nobody : ::geteuid());
-    EXPECT_EQ(after.st_gid, root ? nobody : ::getegid());
+    // As root: a file of root's own whose group is another.
+    const std::string grouped = made(dir, "grouped", 02640, 0);
+    ASSERT_EQ(::chown(grouped.c_str(), ::geteuid(), root ? nobody : ::getegid()), 0);
+    ASSERT_EQ(::chmod(grouped.c_str(), 02640), 0);
+    for (const std::string& path : {single, grouped}) {
+        const struct stat before = statOf(path);
+        ASSERT_TRUE(replaceFile(path, "new\n"));
+        const struct stat after = statOf(path);
+        EXPECT_EQ(fileContents(path), "new\n");
+        EXPECT_NE(after.st_ino, before.st_ino) << path;
+        EXPECT_EQ(after.st_mode & 07777, before.st_mode & 07777) << path;
+        EXPECT_EQ(after.st_uid, before.st_uid) << path;
+        EXPECT_EQ(after.st_gid, before.st_gid) << path;
+    }
 
-    const std::string linked = dir.file("linked", "old\n");
+    const std::string linked = dir.file("linked", "old, and longer than the new\n");
     ASSERT_EQ(::link(linked.c_str(), (dir / "second").c_str()), 0);
     ASSERT_TRUE(replaceFile(linked, "new\n"));
     EXPECT_EQ(fileContents(dir / "second"), "new\n");
@@ -99,7 +119,7 @@ TEST(ResultsFile, KeepsOwnerModeAndLinks) {
         EXPECT_EQ(statOf(fresh).st_mode & 07777, 0666u & ~mask);
         EXPECT_EQ(fileContents(fresh), "new\n");
     }
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 5);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 6);
 }
 
 // A symbolic link is followed as the system follows it, to a target of the longest name a
@@ -113,7 +133,10 @@ TEST(ResultsFile, FollowsLinksAsTheSystemDoes) {
     std::filesystem::create_symlink("sub/" + longName, dir.path / "link");
     std::filesystem::create_symlink("sub/absent", dir.path / "dangling");
     EXPECT_TRUE(replaceFile(dir / "link", "new\n"));
+    const mode_t previous = ::umask(0);
     EXPECT_TRUE(replaceFile(dir / "dangling", "new\n"));
+    ::umask(previous);
+    EXPECT_EQ(statOf(dir / "sub/absent").st_mode & 07777, 0666u);
     EXPECT_TRUE(std::filesystem::is_symlink(dir.path / "link"));
     EXPECT_EQ(fileContents(target), "new\n");
     EXPECT_EQ(fileContents(dir / "sub/absent"), "new\n");
@@ -129,6 +152,37 @@ TEST(ResultsFile, FollowsLinksAsTheSystemDoes) {
     ASSERT_EQ(::lchown(planted.c_str(), nobody, nobody), 0);
     EXPECT_FALSE(replaceFile(planted, "newer\n"));
     EXPECT_EQ(fileContents(target), "new\n");
+}
+
+// Where the file cannot be renamed over (here it is mounted on), it is rewritten in place; a FIFO
+// in its place is never even opened, which a reader waiting at it would notice.
+TEST(ResultsFile, FallsBackToWritingInPlaceAndNeverOpensAPipe) {
+    const TempDir dir;
+    const std::string mounted = dir.file("mounted", "old\n");
+    const std::string results = dir.file("results", "old\n");
+    const int status = inChild([&] {
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount(mounted.c_str(), results.c_str(), nullptr, MS_BIND, nullptr) != 0) {
+            return 77;
+        }
+        return replaceFile(results, "new\n") ? 0 : 1;
+    });
+    if (status != 77) {
+        EXPECT_EQ(status, 0);
+        EXPECT_EQ(fileContents(mounted), "new\n");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 2);
+    }
+
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    const int reader = ::open((dir / "pipe").c_str(), O_RDONLY | O_NONBLOCK);
+    EXPECT_FALSE(replaceFile(dir / "pipe", "new\n"));
+    pollfd waiting{reader, POLLIN, 0};
+    EXPECT_EQ(::poll(&waiting, 1, 0), 0) << "a writer opened the pipe";
+    ::close(reader);
+    if (status == 77) {
+        GTEST_SKIP() << "this system does not let the test mount a file in a namespace of its own";
+    }
 }
 
 // Two writers replacing the same file over and over while it is read: every read finds one

@@ -96,8 +96,8 @@ inline const std::string fiveVertexMatrix =
 // Stands in for the program's stop rule: records each run's stop time and restarts, stops it after
 // 1001 + stopTime / 5 iterations and seeds restarts with 4. On the five-vertex instance a search
 // with restarts then first restarts after iteration 1001 and finds 22 one iteration later and 19
-// two iterations later; one without them stays at 25. It may raise Ctrl-C at one iteration of one
-// run.
+// two iterations later; one without them stays at 25. It may raise Ctrl-C in one run, at one of
+// its iterations or before it starts.
 struct StopSpy {
     struct Run {
         std::uint32_t stopTime = 0;
@@ -105,11 +105,14 @@ struct StopSpy {
     };
     std::vector<Run> runs;
     std::size_t interruptRun = 0;         // the run (from 1) to raise Ctrl-C in, 0 for none
-    std::uint64_t interruptIteration = 0; // after this iteration
+    std::uint64_t interruptIteration = 0; // after this iteration; 0: before the search starts
 
     MenuOptions options(MenuOptions options = {}) {
         options.tabuStop = [this](std::uint32_t stopTime) -> std::unique_ptr<TabuStop> {
             runs.push_back({stopTime, 0});
+            if (runs.size() == interruptRun && interruptIteration == 0) {
+                std::raise(SIGINT);
+            }
             return std::make_unique<Stop>(*this, runs.size(), 1001 + stopTime / 5);
         };
         return options;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <sys/resource.h>
 #include <utility>
 #include <vector>
 
@@ -25,9 +26,17 @@ long smallSystem(int name) {
     }
 }
 
-// The same system where the number of available pages is not known.
+// The same system where the number of available pages is not known, or said to be none.
 long physicalOnly(int name) {
     return name == _SC_AVPHYS_PAGES ? -1 : smallSystem(name);
+}
+long noneAvailable(int name) {
+    return name == _SC_AVPHYS_PAGES ? 0 : smallSystem(name);
+}
+
+// A system that does not say how large its pages are: they count as 4096 bytes.
+long noPageSize(int name) {
+    return name == _SC_PAGESIZE ? -1 : smallSystem(name);
 }
 
 long unknowing(int) {
@@ -43,8 +52,11 @@ TEST(SystemMemory, TheLeastRoomOfEveryLimitThatIsSet) {
     const std::tuple<Files, long (*)(int), std::uint64_t> cases[] = {
         {{{"meminfo", meminfo}}, smallSystem, 1'024'000},
         {{{"meminfo", "MemAvailable: lots\n"}, {"cgroup", "garbage\n0::\n"}}, smallSystem, none},
+        {{{"meminfo", "MemAvailable:\t\t7 kB\n"}}, smallSystem, 7168},
         {{}, smallSystem, 40'960},
+        {{}, noPageSize, 40'960},
         {{{"meminfo", "MemTotal: 9000 kB\n"}}, physicalOnly, 409'600},
+        {{}, noneAvailable, 409'600},
         {{}, unknowing, none},
         // The unified hierarchy: a group's own limit, and a lower one of an ancestor.
         {{{"meminfo", meminfo},
@@ -75,6 +87,27 @@ TEST(SystemMemory, TheLeastRoomOfEveryLimitThatIsSet) {
         EXPECT_EQ(availableMemoryBytes(sources), expected)
             << (files.empty() ? "no files" : files.front().second);
     }
+}
+
+// Under an address-space limit, what is left is the limit less the pages in use (1000 of 4096
+// bytes here).
+TEST(SystemMemory, RoomUnderTheAddressSpaceLimit) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#endif
+    const TempDir dir;
+    const MemorySources sources{dir / "none", dir.file("statm", "1000 200 0 0 0 0 0\n"),
+                                dir / "none", dir / "none",
+                                [](int name) { return name == _SC_PAGESIZE ? 4096L : 1L << 40; }};
+    EXPECT_EQ(komiwojazer::testing::inChild([&] {
+                  const rlimit limit{std::uint64_t{1} << 32, RLIM_INFINITY};
+                  return setrlimit(RLIMIT_AS, &limit) == 0 &&
+                                 availableMemoryBytes(sources) ==
+                                     (std::uint64_t{1} << 32) - 1000 * 4096
+                             ? 0
+                             : 1;
+              }),
+              0);
 }
 
 } // namespace

@@ -82,6 +82,7 @@ TEST(TsplibReader, FilesGiveTheirWeightsOrSayWhyNot) {
          "NODE_COORD_SECTION\r\na\t0\t0\r\nb\f3\t4\r\nc 0 -6 trailing junk",
          loaded, R::None, "", "0 5 6 5 0 10 6 10 0"},
         {matrix, head + "-0" + matrixBody, loaded, R::None, "", ""},
+        {matrix, head + "0x2" + matrixBody + "0 1 2 0", loaded, R::None, "", ""}, // base 10
         {coords, head + "none" + coordsBody, loaded, R::None, "", ""},
         // The format value is checked before the dimension, and case matters.
         {coords, "DIMENSION: -2 EDGE_WEIGHT_TYPE: euc_2d", refused, R::UnsupportedFormat, "euc_2d",
