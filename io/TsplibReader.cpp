@@ -136,9 +136,14 @@ public:
         }
     }
 
-    // Moves past the next token; false at the end of the file.
-    bool skip() {
-        return readToken([](const char*, const char*) {});
+    // Moves past the next count tokens; false when the file ends first.
+    bool skip(std::uint64_t count = 1) {
+        for (std::uint64_t k = 0; k < count; ++k) {
+            if (!readToken([](const char*, const char*) {})) {
+                return false;
+            }
+        }
+        return true;
     }
 
     // Reads the next token whole into token; false at the end of the file. A token longer than
@@ -263,9 +268,9 @@ std::size_t tokenLimit(std::uint64_t memoryLeft) {
         std::min<std::uint64_t>(wordShare(memoryLeft), std::numeric_limits<std::size_t>::max()));
 }
 
-// The fewest bytes that count tokens separated by blanks can take.
+// The fewest bytes that count tokens take after a keyword: a blank before each, and a character.
 std::uint64_t leastBytesFor(std::uint64_t count) {
-    return count == 0 ? 0 : multiplyBytes(count, 2) - 1;
+    return multiplyBytes(count, 2);
 }
 
 Outcome<TsplibInstance> ended(Ending ending) {
@@ -316,21 +321,24 @@ public:
         if (!reader.skipTo(layout.sectionKeyword)) {
             return cut(TsplibRefusal::MissingKeyword, std::string(layout.sectionKeyword));
         }
+        // A file cut short is cut whatever memory the machine has free: a file that cannot hold its
+        // data by its size is refused at once; only one that holds every token of it is too large.
         const auto count = static_cast<std::uint64_t>(dimension);
-        // A file too short for its data is cut, whatever memory the machine has free.
-        if (fileTooShortFor(euclidean ? multiplyBytes(count, 3) : multiplyBytes(count, count))) {
+        const std::uint64_t tokens =
+            euclidean ? multiplyBytes(count, 3) : multiplyBytes(count, count);
+        if (fileTooShortFor(tokens)) {
             return refused(TsplibRefusal::Incomplete);
         }
+        const std::uint64_t coordinateBytes =
+            euclidean ? bytesOf<float>(multiplyBytes(count, 2)) : 0;
+        const std::uint64_t instanceBytes = addBytes(ArrayGraph::bytesFor(count), coordinateBytes);
         // A count above the signed 32-bit range is far beyond any matrix that fits in memory.
-        if (dimension > std::numeric_limits<std::int32_t>::max()) {
-            return ended(Ending::OutOfMemory);
+        if (dimension > std::numeric_limits<std::int32_t>::max() ||
+            instanceBytes > limits.memoryBudgetBytes) {
+            return reader.skip(tokens) ? ended(Ending::OutOfMemory)
+                                       : cut(TsplibRefusal::Incomplete);
         }
         n = static_cast<std::uint32_t>(dimension);
-        const std::uint64_t coordinateBytes = euclidean ? multiplyBytes(n, 2 * sizeof(float)) : 0;
-        const std::uint64_t instanceBytes = addBytes(ArrayGraph::bytesFor(n), coordinateBytes);
-        if (instanceBytes > limits.memoryBudgetBytes) {
-            return ended(Ending::OutOfMemory);
-        }
         graphBudget = limits.memoryBudgetBytes - coordinateBytes;
         memoryLeft = limits.memoryBudgetBytes - instanceBytes;
         Outcome<TsplibInstance> outcome = euclidean ? readEuclidean() : readFullMatrix();

@@ -80,31 +80,5 @@ TEST(Load, FileNameWithinAQuarterOfTheMemory) {
     }
 }
 
-// A file cut after any of its words is refused until it is whole.
-TEST(Load, FileCutAtAnyWordIsRefusedUntilItIsWhole) {
-    const TempDir dir;
-    const std::string words[] = {"NAME:",
-                                 "cut",
-                                 "DIMENSION:",
-                                 "2",
-                                 "EDGE_WEIGHT_FORMAT:",
-                                 "FULL_MATRIX",
-                                 "EDGE_WEIGHT_SECTION",
-                                 "0",
-                                 "4",
-                                 "6",
-                                 "0"};
-    std::string contents;
-    for (const std::string& word : words) {
-        const std::string out = screen("1 3 8 " + dir.file("cut.atsp", contents) + " 2");
-        EXPECT_EQ(countOf(out, "Wczytano"), 0) << contents;
-        EXPECT_EQ(countOf(out, "\t\n"), 3) << contents;
-        contents += word + "\n";
-    }
-    EXPECT_NE(screen("1 3 8 " + dir.file("whole.atsp", contents) + " 2")
-                  .find("Wczytano - liczba wierzcholkow: 2\n\n<menu>\n0\t4\t\n6\t0\t\n\n<menu>\n"),
-              std::string::npos);
-}
-
 } // namespace
 } // namespace komiwojazer

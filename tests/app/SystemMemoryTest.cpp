@@ -14,30 +14,18 @@ namespace {
 
 using komiwojazer::testing::TempDir;
 
-// A system with pages of 4096 bytes, 100 of them physical, 10 of them available.
-long smallSystem(int name) {
-    switch (name) {
-    case _SC_PAGESIZE:
-        return 4096;
-    case _SC_PHYS_PAGES:
-        return 100;
-    default:
-        return name == _SC_AVPHYS_PAGES ? 10 : -1;
-    }
+// What sysconf says on a system with pages of 4096 bytes, 100 of them physical and 10 available;
+// -1 is "not known". The variants know less, or report no page free, or no page size.
+template <long pageSize, long available> long system(int name) {
+    return name == _SC_PAGESIZE       ? pageSize
+           : name == _SC_PHYS_PAGES   ? 100
+           : name == _SC_AVPHYS_PAGES ? available
+                                      : -1;
 }
-
-// The same system where the number of available pages is not known, or said to be none.
-long physicalOnly(int name) {
-    return name == _SC_AVPHYS_PAGES ? -1 : smallSystem(name);
-}
-long noneAvailable(int name) {
-    return name == _SC_AVPHYS_PAGES ? 0 : smallSystem(name);
-}
-
-// A system that does not say how large its pages are: they count as 4096 bytes.
-long noPageSize(int name) {
-    return name == _SC_PAGESIZE ? -1 : smallSystem(name);
-}
+constexpr auto smallSystem = system<4096, 10>;
+constexpr auto physicalOnly = system<4096, -1>;
+constexpr auto noneAvailable = system<4096, 0>;
+constexpr auto noPageSize = system<-1, 10>;
 
 long unknowing(int) {
     return -1;

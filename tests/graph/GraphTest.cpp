@@ -10,10 +10,20 @@
 namespace komiwojazer {
 namespace {
 
+// What a graph displays; every row must be flushed as it is done, so that a long display shows
+// row by row.
 std::string displayed(const Graph& graph) {
-    std::ostringstream out;
+    struct Counting : std::stringbuf {
+        int flushes = 0;
+        int sync() override {
+            ++flushes;
+            return std::stringbuf::sync();
+        }
+    } text;
+    std::ostream out(&text);
     graph.displayGraph(out);
-    return out.str();
+    EXPECT_EQ(text.flushes, static_cast<int>(graph.getVertexNumber()));
+    return text.str();
 }
 
 // Both representations must honour the same contract.

@@ -151,8 +151,9 @@ TEST(TsplibReader, TokensAcrossReadBlocks) {
 // Whatever is kept of a file counts against the budget, to the byte: a three-vertex matrix takes
 // 60 bytes; a header word may take a quarter of the budget (22 characters of 88); two nodes take
 // their 32-byte matrix and 16 bytes of coordinates, and a coordinate a quarter of what is left (3
-// characters of 60 - 48). A file short of its data is cut whatever the budget. A cancelled load
-// stops, even on a file that never ends.
+// characters of 60 - 48). A file short of its data is cut whatever the budget, also when its bytes
+// would do for its data (here 8 of 9 weights, with blanks to spare). A cancelled load stops, even
+// on a file that never ends.
 TEST(TsplibReader, LoadsStayWithinTheirLimits) {
     const std::string three = matrixBody + "0 1 2 3 0 4 5 6 0";
     const std::string twoNodes = coordsBody + "1 0 0 2 100 0";
@@ -163,6 +164,7 @@ TEST(TsplibReader, LoadsStayWithinTheirLimits) {
         {matrix, head + std::string(21, '0') + "3" + three, 87, Ending::OutOfMemory},
         {coords, head + "2" + twoNodes, 60, Ending::Finished},
         {coords, head + "2" + twoNodes, 59, Ending::OutOfMemory},
+        {matrix, head + "3" + matrixBody + "0 1 2 3 0 4 5 6  ", 59, Ending::Refused},
         {matrix, head + "300" + three, 100, Ending::Refused},
         {matrix, head + "300" + three, std::uint64_t{1} << 40, Ending::Refused},
     };

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -94,6 +95,22 @@ TEST(BranchAndBound, FollowsTheCycleAcrossTheByteLimit) {
         }
         expectSameSearch(branchAndBound(fixtures::RawGraph(rows), {}),
                          {cycle, n - 1, n * (n - 1) / 2, 1 + (n - 1) * (n - 2) / 2});
+    }
+}
+
+// Queued nodes take 8 bytes while n times the heaviest weight stays within 16 bits and 12 beyond:
+// eight vertices then need 99,072 bytes (the weights, the sorted rows, one block of 4096 queue
+// entries and one of search-tree records) or 115,456.
+TEST(BranchAndBound, NodesAreAsSmallAsTheWeightsAllow) {
+    const std::tuple<std::uint32_t, std::uint64_t> cases[] = {
+        {999, 99'072}, {8191, 99'072}, {8192, 115'456}};
+    for (const auto& [weight, bytes] : cases) {
+        const fixtures::RawGraph graph(fixtures::WeightRows(8, std::vector(8, weight)));
+        EXPECT_EQ(branchAndBound(graph, {.memoryBudgetBytes = bytes}).ending, Ending::Finished)
+            << weight;
+        EXPECT_EQ(branchAndBound(graph, {.memoryBudgetBytes = bytes - 1}).ending,
+                  Ending::OutOfMemory)
+            << weight;
     }
 }
 

@@ -71,9 +71,33 @@ TEST(ProcessTimeStop, StopsJustAfterTheStopTimeWithoutReadingTheClockEachTime) {
     }
 }
 
-// Tick differences are taken modulo the clock's range, so a 32-bit clock that wraps between two
-// readings still shows the time that passed.
+// A restart that takes the search past its stop time ends it at the next iteration, however long
+// the clock had been left unread before.
+TEST(ProcessTimeStop, ReadsTheClockRightAfterARestart) {
+    fakeTicks = 0;
+    ProcessTimeStop stop(1, fakeClock);
+    stop.start();
+    std::uint64_t iterations = 0;
+    while (fakeTicks < CLOCKS_PER_SEC / 2) {
+        fakeTicks += CLOCKS_PER_SEC / 1'000'000;
+        EXPECT_FALSE(stop.reached(++iterations));
+    }
+    static_cast<void>(stop.restartSeed());
+    fakeTicks += CLOCKS_PER_SEC;
+    EXPECT_TRUE(stop.reached(++iterations));
+}
+
+// Processor time is counted in the system's ticks per second; tick differences are taken modulo
+// the clock's range, so a 32-bit clock that wraps between two readings still shows the time that
+// passed.
 TEST(ProcessTimeStop, TicksAcrossTheClocksWrap) {
+    Stopwatch watch;
+    watch.readClock = fakeClock;
+    fakeTicks = 7;
+    watch.start();
+    fakeTicks += CLOCKS_PER_SEC * 5 / 2;
+    watch.stop();
+    EXPECT_EQ(watch.read(), 2.5);
     EXPECT_EQ(ticksBetween<std::int32_t>(2147483647 - 5, -2147483647 - 1 + 5), 11.0);
     EXPECT_EQ(ticksBetween<std::uint32_t>(4294967295u, 9u), 10.0);
     EXPECT_EQ(ticksBetween<std::int64_t>(-3, 7), 10.0);
