@@ -162,8 +162,8 @@ TEST(ResultsFile, FallsBackToWritingInPlaceAndNeverOpensAPipe) {
     const std::string results = dir.file("results", "old\n");
     const int status = inChild([&] {
         if (::unshare(CLONE_NEWNS) != 0 ||
-            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            ::mount(mounted.c_str(), results.c_str(), nullptr, MS_BIND, nullptr) != 0) {
+            ::mount("none", "/", "none", MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount(mounted.c_str(), results.c_str(), "none", MS_BIND, nullptr) != 0) {
             return 77;
         }
         return replaceFile(results, "new\n") ? 0 : 1;
