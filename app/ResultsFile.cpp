@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -132,10 +133,11 @@ bool writeThroughLink(const std::string& path, std::string_view contents) {
     return file.get() >= 0 && isRegular(file.get()) && rewriteInPlace(file.get(), contents);
 }
 
-} // namespace
-
-bool replaceFile(const std::string& path, std::string_view contents) {
-    const SignalsHeld held;
+// One attempt at writing the file that path names: whether it was written, or nothing when another
+// writer replaced the file between this one's look at the name and its open, so that the attempt
+// must start again (rewriting the replaced file would write where nobody reads, and under the
+// eyes of a reader who still holds it).
+std::optional<bool> writeOnce(const std::string& path, std::string_view contents) {
     struct stat named {};
     if (::lstat(path.c_str(), &named) != 0) {
         return errno == ENOENT && writeBesideAndRename(path, contents, [](int fd) {
@@ -155,11 +157,26 @@ bool replaceFile(const std::string& path, std::string_view contents) {
     if (file.get() < 0 || ::fstat(file.get(), &opened) != 0 || !S_ISREG(opened.st_mode)) {
         return false;
     }
+    if (opened.st_nlink == 0) {
+        return std::nullopt;
+    }
     if (opened.st_nlink == 1 &&
         writeBesideAndRename(path, contents, [&](int fd) { return takeOver(fd, opened); })) {
         return true;
     }
     return rewriteInPlace(file.get(), contents);
+}
+
+} // namespace
+
+bool replaceFile(const std::string& path, std::string_view contents) {
+    const SignalsHeld held;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (const std::optional<bool> written = writeOnce(path, contents)) {
+            return *written;
+        }
+    }
+    return false;
 }
 
 } // namespace komiwojazer
