@@ -80,9 +80,7 @@ TEST(MeasurementSeries, SeriesCutShortWritesNothing) {
     const TempDir dir;
     const std::string five = dir.file("five.atsp", fiveVertexMatrix);
     const std::string results = dir.file("wyniki-komiwojazer-ts.txt", "old\n");
-    StopSpy spy;
-    spy.interruptRun = 3;
-    spy.interruptIteration = 500;
+    StopSpy spy{.interruptRun = 3, .interruptIteration = 500};
     EXPECT_NE(inDirectory(dir, "8 " + five + " 7", spy.options())
                   .find("Pomiar 5 [s] (1 z 10 bez dywersyfikacji)...\n" + alarm("Przerwano") +
                         "<menu>\n" + farewellText),
@@ -105,9 +103,7 @@ TEST(MeasurementSeries, SeriesCutShortWritesNothing) {
 TEST(MeasurementSeries, CtrlCAfterTheLastRunKeepsTheResults) {
     const TempDir dir;
     const std::string five = dir.file("five.atsp", fiveVertexMatrix);
-    StopSpy spy;
-    spy.interruptRun = 80;
-    spy.interruptIteration = 1004;
+    StopSpy spy{.interruptRun = 80, .interruptIteration = 1004};
     const std::string shown = inDirectory(dir, "8 " + five + " 7 5", spy.options());
     EXPECT_NE(shown.find("Zapis wynikow...\nGotowe!\n\n<menu>\nKadencja"), std::string::npos);
     EXPECT_EQ(countOf(shown, "Przerwano"), 0);

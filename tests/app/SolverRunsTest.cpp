@@ -64,17 +64,14 @@ TEST(SolverRuns, TabuChoiceRunsWithTheSettings) {
 TEST(SolverRuns, TabuChoiceInterruptedOrRefused) {
     const TempDir dir;
     const std::string five = dir.file("five.atsp", fiveVertexMatrix);
-    StopSpy spy;
-    spy.interruptRun = 1;
-    spy.interruptIteration = 30;
+    StopSpy spy{.interruptRun = 1, .interruptIteration = 30};
     EXPECT_NE(screen("8 " + five + " 3 5", spy.options())
                   .find("Dywersyfikacja wylaczona\n\n" + alarm("Przerwano") +
                         "0\t0\t0\n2\t3\t3\n3\t9\t12\n4\t2\t14\n1\t6\t20\n0\t5\t25\nDlugosc trasy: "
                         "25\n\nCzas wykonania algorytmu [s]: T\n\n<menu>"),
               std::string::npos);
     // Stopped before its first move, the search has no route to show.
-    StopSpy early;
-    early.interruptRun = 1;
+    StopSpy early{.interruptRun = 1};
     EXPECT_NE(screen("8 " + five + " 5", early.options())
                   .find("iteracji\n\n" + alarm("Przerwano") + "<menu>\n" + farewellText),
               std::string::npos);
