@@ -9,7 +9,6 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/ioctl.h>
-#include <sys/resource.h>
 #include <thread>
 
 namespace {
@@ -17,10 +16,9 @@ namespace {
 using namespace komiwojazer::testing;
 
 struct Launch {
-    std::uint64_t addressSpaceLimit = 0; // RLIMIT_AS, when not 0
-    const char* output = nullptr;        // a file for standard output instead of the pipe
-    const char* environment = "";        // the program's one environment variable
-    int pipeSize = 0;                    // the output pipe's capacity, when not 0
+    const char* output = nullptr; // a file for standard output instead of the pipe
+    const char* environment = ""; // the program's one environment variable
+    int pipeSize = 0;             // the output pipe's capacity, when not 0
 };
 
 // A running copy of the program: standard input from a pipe, standard output (unless redirected)
@@ -40,11 +38,8 @@ public:
             dup2(pipes[0][0], STDIN_FILENO);
             dup2(launch.output ? open(launch.output, O_WRONLY) : pipes[1][1], STDOUT_FILENO);
             dup2(pipes[2][1], STDERR_FILENO);
-            const rlimit limit{launch.addressSpaceLimit, launch.addressSpaceLimit};
             const char* const environment[] = {launch.environment, nullptr};
-            if (launch.addressSpaceLimit == 0 || setrlimit(RLIMIT_AS, &limit) == 0) {
-                execle(KOMIWOJAZER_PROGRAM, KOMIWOJAZER_PROGRAM, nullptr, environment);
-            }
+            execle(KOMIWOJAZER_PROGRAM, KOMIWOJAZER_PROGRAM, nullptr, environment);
             _exit(127);
         }
         for (const int unused : {pipes[0][0], pipes[1][1], pipes[2][1]}) {
@@ -82,7 +77,6 @@ public:
 
     // Stops reading the output, as `komiwojazer | head -1` does.
     void closeOutput() { close(std::exchange(fromProgram, -1)); }
-
     // Until a handler catches Ctrl-C (the program is inside a long step), ten seconds at most.
     bool waitUntilCatchingCtrlC() const {
         return waitUntil([this] {
@@ -143,8 +137,7 @@ private:
     bool finished = false;
 };
 
-// Under valgrind, /proc shows valgrind's own signal handlers rather than the program's, and the
-// program needs far more address space than the limits tested here leave.
+// Under valgrind, /proc shows valgrind's own signal handlers rather than the program's.
 bool underValgrind() {
     const char* preload = std::getenv("LD_PRELOAD");
     return preload != nullptr && std::string(preload).find("vgpreload") != std::string::npos;
@@ -222,25 +215,6 @@ TEST(Process, FilesOfUnknownSizeAreRead) {
     EXPECT_EQ(program.finish(), 0);
     EXPECT_NE(program.output.find("Wczytano - liczba wierzcholkow: 2\n\n"), std::string::npos);
     EXPECT_NE(program.output.find("\n0\t4\t\n6\t0\t\n\n"), std::string::npos);
-}
-
-// Under a lowered address-space limit, a huge instance (generated, or spelt as one endless word)
-// and a search that outgrows the limit are refused; the process lives.
-TEST(Process, AddressSpaceLimitIsRespected) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
-#endif
-    if (underValgrind()) {
-        GTEST_SKIP() << "valgrind needs more address space than the limit leaves";
-    }
-    const TempDir dir;
-    const std::string word = dir.file("word.atsp", "DIMENSION: " + std::string(50 << 20, '7'));
-    Program program({.addressSpaceLimit = std::uint64_t{96} << 20});
-    program.type("1 70\n1 20000\n6\n8 " + word + "\n2\n0\n");
-    EXPECT_EQ(program.finish(), 0);
-    EXPECT_EQ(countOf(program.output, alarm("Brak pamieci")), 3);
-    EXPECT_EQ(countOf(program.output, "Dlugosc trasy: "), 0);
-    EXPECT_EQ(countOf(program.output, "\t\n"), 70);
 }
 
 // Output that cannot be written is lost output, not success: on a full device, and when the

@@ -112,18 +112,5 @@ TEST(SolverRuns, RunsFitTheirMemoryToTheByte) {
     }
 }
 
-// Branch and bound on the worked four-vertex instance, and on an instance of no vertices, whose
-// route is empty.
-TEST(SolverRuns, BranchAndBoundChoice) {
-    const TempDir dir;
-    const std::string four = dir.file("four.atsp", fourVertexMatrix);
-    EXPECT_EQ(screen("8 " + four + " 6 1 0 6"),
-              "<menu>\nPodaj nazwe pliku: Wczytano - liczba wierzcholkow: 4\n\n<menu>\n"
-              "0\t0\t0\n1\t3\t3\n2\t2\t5\n3\t1\t6\n0\t2\t8\nDlugosc trasy: 8\n\n"
-              "Czas wykonania algorytmu [s]: T\n\n<menu>\nLiczba miast: \n<menu>\n"
-              "Dlugosc trasy: 0\n\nCzas wykonania algorytmu [s]: T\n\n<menu>\n" +
-                  farewellText);
-}
-
 } // namespace
 } // namespace komiwojazer

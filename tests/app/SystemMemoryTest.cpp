@@ -15,21 +15,18 @@ namespace {
 using komiwojazer::testing::TempDir;
 
 // What sysconf says on a system with pages of 4096 bytes, 100 of them physical and 10 available;
-// -1 is "not known". The variants know less, or report no page free, or no page size.
-template <long pageSize, long available> long system(int name) {
+// -1 is "not known". The variants know less, or report no page free.
+template <long pageSize, long physical, long available> long system(int name) {
     return name == _SC_PAGESIZE       ? pageSize
-           : name == _SC_PHYS_PAGES   ? 100
+           : name == _SC_PHYS_PAGES   ? physical
            : name == _SC_AVPHYS_PAGES ? available
                                       : -1;
 }
-constexpr auto smallSystem = system<4096, 10>;
-constexpr auto physicalOnly = system<4096, -1>;
-constexpr auto noneAvailable = system<4096, 0>;
-constexpr auto noPageSize = system<-1, 10>;
-
-long unknowing(int) {
-    return -1;
-}
+constexpr auto smallSystem = system<4096, 100, 10>;
+constexpr auto physicalOnly = system<4096, 100, -1>;
+constexpr auto noneAvailable = system<4096, 100, 0>;
+constexpr auto noPageSize = system<-1, 100, 10>;
+constexpr auto unknowing = system<-1, -1, -1>;
 
 // The kernel's files as fixtures: what is left is the least room of every source that is there;
 // without the kernel's report of available memory, sysconf's pages stand in for it.
