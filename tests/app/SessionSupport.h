@@ -103,7 +103,7 @@ struct StopSpy {
         std::uint32_t stopTime = 0;
         std::uint64_t restarts = 0;
     };
-    std::vector<Run> runs;
+    std::vector<Run> runs{};
     std::size_t interruptRun = 0;         // the run (from 1) to raise Ctrl-C in, 0 for none
     std::uint64_t interruptIteration = 0; // after this iteration; 0: before the search starts
 
