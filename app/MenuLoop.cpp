@@ -107,9 +107,9 @@ private:
     [[nodiscard]] std::uint64_t memoryBudget() const;
     // Runs a long step with Ctrl-C caught, so that it ends the step instead of the program, and
     // hands the step its limits. Every long step runs through here.
-    template <typename Step> auto interruptible(Step step) {
+    template <typename Step> auto interruptible(std::uint64_t budgetBytes, Step step) {
         const InterruptionScope interruption;
-        return step(RunLimits{memoryBudget(), &InterruptionScope::flag()});
+        return step(RunLimits{budgetBytes, &InterruptionScope::flag()});
     }
     // A prompt that gets no answer ends the run as choice 0 does, after ending the prompt's line.
     Next inputEnded();
@@ -144,7 +144,8 @@ void Menu::run() {
             printLine(out);
             return perform(*choice, limits);
         };
-        if ((needsInstance(*choice) ? interruptible(choose) : choose({})) == Next::End) {
+        if ((needsInstance(*choice) ? interruptible(memoryBudget(), choose) : choose({})) ==
+            Next::End) {
             break;
         }
     }
@@ -249,7 +250,9 @@ Menu::Next Menu::setStopTime() {
 
 Menu::Next Menu::load(TsplibFormat format) {
     out << "Podaj nazwe pliku: " << std::flush;
-    const std::optional<Word> fileName = readWord(in, wordShare(memoryBudget()));
+    // The name and the load share one reading of what is free.
+    const std::uint64_t budget = memoryBudget();
+    const std::optional<Word> fileName = readWord(in, wordShare(budget));
     if (!fileName) {
         return inputEnded();
     }
@@ -259,7 +262,7 @@ Menu::Next Menu::load(TsplibFormat format) {
     }
     const std::string& name = fileName->text;
     Outcome<TsplibInstance> load = interruptible(
-        [&](const RunLimits& limits) { return readTsplibFile(name, format, limits); });
+        budget, [&](const RunLimits& limits) { return readTsplibFile(name, format, limits); });
     if (load.ending == Ending::Finished) {
         currentGraph = std::move(load.result.graph);
         out << "Wczytano - liczba wierzcholkow: " << load.result.dimension << std::endl;

@@ -14,16 +14,17 @@ std::unique_ptr<TabuStop> processTimeStop(std::uint32_t stopTime) {
 }
 
 void displayRoute(std::ostream& out, const Graph& graph, const Route& route, double seconds) {
+    // The last running total is the route's length, summed as routeLength sums it.
+    std::uint32_t total = 0;
     if (!route.empty()) {
         out << route[0] << "\t0\t0" << std::endl;
-        std::uint32_t total = 0;
         for (std::size_t k = 1; k < route.size(); ++k) {
             const std::uint32_t weight = graph.getWeight(route[k - 1], route[k]);
             total += weight;
             out << route[k] << '\t' << weight << '\t' << total << std::endl;
         }
     }
-    out << "Dlugosc trasy: " << routeLength(graph, route) << std::endl;
+    out << "Dlugosc trasy: " << total << std::endl;
     printLine(out);
     out << "Czas wykonania algorytmu [s]: " << seconds << std::endl;
     printLine(out);
