@@ -1,20 +1,27 @@
 #pragma once
 
+#include "os/FileSystem.h"
+
 #include <string>
 #include <string_view>
 
 namespace komiwojazer {
 
-// Writes contents into the file at path as a plain open for writing would: the system decides, by
-// its own rules, whether this user may write there and where a symbolic link leads, and the file
-// keeps its owner, group, permissions and every hard link. Where it can be done without changing
-// any of that (the name is the file itself, with one link, in a directory this user may write, and
-// the new file can take the old one's owner and mode), the new contents are written beside the file
-// and renamed over it, so that a reader sees either the old file or the whole new one; elsewhere
-// the file is rewritten in place. A new file is made whole the same way, with the permissions that
-// the umask leaves. False, with nothing changed, when the name holds anything but a regular file
-// (a directory, a pipe, a device) or the system refuses the write; nothing here ever blocks, and no
-// signal can stop it half way or leave a temporary file behind.
-bool replaceFile(const std::string& path, std::string_view contents);
+// Writes contents into the file at path as a plain open for writing would allow it: the system
+// decides, by its own rules, whether this user may write there and where a symbolic link leads,
+// and the file keeps its owner, group, permissions, extended attributes, inode flags and every hard
+// link. How it is written is decided before anything is written:
+// - a new name gets a new file, written whole before it takes the name;
+// - a file that can be replaced without losing any of the above (one link, in a directory that
+//   allows it, not mounted over, and a new file beside it can carry everything it carries) is
+//   written beside it and renamed over it, so that a reader sees the old file or the whole new one;
+// - any other file is rewritten in place, with the space for the new contents secured first and
+//   the old contents put back if the write fails.
+// True when the file holds exactly contents. False when it holds exactly what it held before: the
+// name holds anything but a regular file (a directory, a pipe, a device, which is never opened),
+// the system refuses, a file-size limit is lower than contents, or a write, sync or rename fails.
+// No temporary file outlives the call, and no signal but SIGKILL can stop it half way.
+bool replaceFile(const std::string& path, std::string_view contents,
+                 FileSystem& files = FileSystem::standard());
 
 } // namespace komiwojazer
