@@ -5,7 +5,7 @@
 #include <cctype>
 #include <istream>
 #include <limits>
-#include <streambuf>
+#include <string_view>
 
 namespace komiwojazer {
 
@@ -54,25 +54,28 @@ IntegerEntry readInteger(std::istream& in) {
 
 std::optional<Word> readWord(std::istream& in, std::size_t maxLength) {
     using Traits = std::istream::traits_type;
-    if (!(in >> std::ws) || in.rdbuf()->sgetc() == Traits::eof()) {
+    if (!(in >> std::ws) || in.peek() == Traits::eof()) {
         in.setstate(std::ios::failbit);
         return std::nullopt;
     }
-    std::streambuf& source = *in.rdbuf();
     BoundedWord word(maxLength);
-    for (int next = source.sgetc();; next = source.snextc()) {
-        if (next == Traits::eof()) {
-            in.setstate(std::ios::eofbit);
-            break;
-        }
-        const char c = Traits::to_char_type(next);
-        if (isBlank(c)) {
-            break;
-        }
+    for (int next = in.peek(); next != Traits::eof() && !isBlank(Traits::to_char_type(next));
+         next = in.peek()) {
+        const char c = Traits::to_char_type(in.get());
         word.append(&c, &c + 1);
     }
     const bool tooLong = word.tooLong();
     return Word{word.take(), tooLong};
+}
+
+std::string skipByteOrderMark(std::istream& in) {
+    constexpr std::string_view mark = "\xEF\xBB\xBF";
+    std::string read;
+    while (read.size() < mark.size() &&
+           in.peek() == std::istream::traits_type::to_int_type(mark[read.size()])) {
+        read += static_cast<char>(in.get());
+    }
+    return read == mark ? std::string() : read;
 }
 
 } // namespace komiwojazer

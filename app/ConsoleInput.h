@@ -38,4 +38,9 @@ struct Word {
 // The next word, or nothing at the end of the input.
 std::optional<Word> readWord(std::istream& in, std::size_t maxLength);
 
+// Reads a UTF-8 byte order mark at the very start of the input, which an editor may put before the
+// first choice. Returns what was read of one that is not whole: each of those bytes is a choice
+// of its own, as it would be without this.
+std::string skipByteOrderMark(std::istream& in);
+
 } // namespace komiwojazer

@@ -15,12 +15,17 @@ void onInterrupt(int) {
 
 InterruptionScope::InterruptionScope() {
     interruptPending.store(false);
+    // A program started with Ctrl-C ignored (a background job of a script) keeps it ignored, as
+    // Unix programs that catch it do; the scope then changes nothing.
+    if (sigaction(SIGINT, nullptr, &replaced) != 0 || replaced.sa_handler == SIG_IGN) {
+        return;
+    }
     struct sigaction action {};
     action.sa_handler = onInterrupt;
     // A write to standard output that the signal cuts short is resumed rather than failed.
     action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &replaced);
+    sigaction(SIGINT, &action, nullptr);
 }
 
 InterruptionScope::~InterruptionScope() {

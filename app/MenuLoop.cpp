@@ -97,6 +97,8 @@ private:
     // What a choice leaves behind: go on, or end the program.
     enum class Next { Menu, End };
 
+    // The next choice; at the very start, past a byte order mark.
+    std::optional<char> nextChoice();
     Next perform(char choice, const RunLimits& limits);
     Next generate();
     void display();
@@ -121,6 +123,8 @@ private:
     TabuSettings settings;
     Stopwatch stopwatch;
     std::unique_ptr<Graph> currentGraph; // the one instance, null until one is made
+    bool started = false;                // a choice has been read
+    std::string pendingChoices;          // bytes of a broken byte order mark, each a choice
 };
 
 void Menu::run() {
@@ -133,7 +137,7 @@ void Menu::run() {
             printLine(out, line);
         }
         out << "Wybierz: " << std::flush;
-        const std::optional<char> choice = readChoice(in);
+        const std::optional<char> choice = nextChoice();
         if (!choice) {
             inputEnded();
             break;
@@ -150,6 +154,18 @@ void Menu::run() {
         }
     }
     shutDown();
+}
+
+std::optional<char> Menu::nextChoice() {
+    if (!std::exchange(started, true)) {
+        pendingChoices = skipByteOrderMark(in);
+    }
+    if (pendingChoices.empty()) {
+        return readChoice(in);
+    }
+    const char choice = pendingChoices.front();
+    pendingChoices.erase(0, 1);
+    return choice;
 }
 
 Menu::Next Menu::perform(char choice, const RunLimits& limits) {
@@ -201,25 +217,35 @@ Menu::Next Menu::generate() {
         printAlarm(out, "Nieprawidlowa liczba miast");
         return Next::Menu;
     }
-    // The new graph is made before the old one goes, so that a refusal loses nothing.
-    std::unique_ptr<ArrayGraph> graph =
-        ArrayGraph::tryCreate(static_cast<std::uint64_t>(count.value), memoryBudget());
-    if (!graph) {
-        printAlarm(out, outOfMemoryText);
-        return Next::Menu;
-    }
-    graph->randomGenerateFullGraph(randomMaxWeight);
-    currentGraph = std::move(graph);
+    // The new graph is made and filled before the old one goes, so that a refusal or a Ctrl-C
+    // loses nothing.
+    printEnding(out, interruptible(memoryBudget(), [&](const RunLimits& limits) {
+                    std::unique_ptr<ArrayGraph> graph = ArrayGraph::tryCreate(
+                        static_cast<std::uint64_t>(count.value), limits.memoryBudgetBytes);
+                    if (!graph) {
+                        return Ending::OutOfMemory;
+                    }
+                    const Ending ending = graph->randomGenerateFullGraph(randomMaxWeight, limits);
+                    if (ending == Ending::Finished) {
+                        currentGraph = std::move(graph);
+                    }
+                    return ending;
+                }));
     return Next::Menu;
 }
 
 void Menu::display() {
-    if (currentGraph) {
-        currentGraph->displayGraph(out);
-    } else {
-        printLine(out, "Brak wygenerowanych danych");
+    if (!currentGraph) {
+        printRefusal(out, "Brak wygenerowanych danych");
+        return;
     }
-    printLine(out);
+    const Ending ending = interruptible(saturatedBytes, [&](const RunLimits& limits) {
+        return currentGraph->displayGraph(out, limits);
+    });
+    if (ending == Ending::Finished) {
+        printLine(out);
+    }
+    printEnding(out, ending);
 }
 
 void Menu::toggleDiversification() {
@@ -298,11 +324,18 @@ void Menu::shutDown() {
 int runMenu(std::istream& in, std::ostream& out, std::ostream& err, const MenuOptions& options) {
     Menu menu(in, out, options);
     menu.run();
+    int status = 0;
+    // Input that could not be read ended the program as the end of the input does, but it is no
+    // normal end.
+    if (in.bad()) {
+        err << alarmLine("Blad odczytu wejscia programu") << std::endl;
+        status = 1;
+    }
     if (!out.flush()) {
         err << alarmLine("Blad zapisu wyjscia programu, wyjscie utracone") << std::endl;
-        return 1;
+        status = 1;
     }
-    return 0;
+    return status;
 }
 
 } // namespace komiwojazer

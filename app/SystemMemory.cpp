@@ -82,14 +82,24 @@ std::uint64_t kernelAvailableBytes(const MemorySources& sources) {
     return systemAvailableBytes(sources);
 }
 
-std::uint64_t addressSpaceLeft(const MemorySources& sources) {
+// What is left under a resource limit of the process, given the field of statm ("size resident
+// shared text lib data dt", in pages) that counts what the limit counts.
+std::uint64_t roomUnder(const MemorySources& sources, int resource, std::size_t field) {
     rlimit limit{};
-    if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
+    if (getrlimit(resource, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
         return noLimit;
     }
+    std::string_view rest;
     const std::optional<std::string> line = firstLine(sources.statm);
+    if (line) {
+        rest = *line;
+        for (std::size_t k = 0; k < field && !rest.empty(); ++k) {
+            const std::size_t blank = rest.find(' ');
+            rest = blank == std::string_view::npos ? std::string_view() : rest.substr(blank + 1);
+        }
+    }
     // An unreadable count of the pages in use counts as none in use.
-    const std::uint64_t pages = line ? leadingNumber(*line).value_or(0) : 0;
+    const std::uint64_t pages = leadingNumber(rest).value_or(0);
     const std::uint64_t size = pageSize(sources);
     const std::uint64_t used = pages <= noLimit / size ? pages * size : 0;
     return limit.rlim_cur > used ? limit.rlim_cur - used : 0;
@@ -153,8 +163,11 @@ std::uint64_t controlGroupRoom(const MemorySources& sources) {
 } // namespace
 
 std::uint64_t availableMemoryBytes(const MemorySources& sources) {
-    return std::min(
-        {kernelAvailableBytes(sources), addressSpaceLeft(sources), controlGroupRoom(sources)});
+    // The address-space limit counts every mapping; the data limit counts the private writable
+    // ones (the heap, and the large blocks that come straight from the system), and whichever is
+    // lower refuses an allocation first.
+    return std::min({kernelAvailableBytes(sources), roomUnder(sources, RLIMIT_AS, 0),
+                     roomUnder(sources, RLIMIT_DATA, 5), controlGroupRoom(sources)});
 }
 
 } // namespace komiwojazer

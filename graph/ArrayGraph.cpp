@@ -40,13 +40,17 @@ bool ArrayGraph::removeEdge(std::uint32_t i, std::uint32_t j) {
     return true;
 }
 
-void ArrayGraph::displayGraph(std::ostream& out) const {
+Ending ArrayGraph::displayGraph(std::ostream& out, const RunLimits& limits) const {
     for (std::uint32_t i = 0; i < vertexNumber; ++i) {
         for (std::uint32_t j = 0; j < vertexNumber; ++j) {
             out << rows[i][j] << '\t';
         }
         out << '\n' << std::flush;
+        if (limits.cancelled()) {
+            return Ending::Interrupted;
+        }
     }
+    return Ending::Finished;
 }
 
 std::uint64_t ArrayGraph::bytesFor(std::uint64_t n) {

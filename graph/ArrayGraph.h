@@ -21,7 +21,7 @@ public:
     [[nodiscard]] std::uint32_t getWeight(std::uint32_t i, std::uint32_t j) const override {
         return rows[i][j];
     }
-    void displayGraph(std::ostream& out) const override;
+    Ending displayGraph(std::ostream& out, const RunLimits& limits = {}) const override;
 
     // A new graph of n vertices, or null when it would take more than budgetBytes or its
     // allocation fails; never throws.

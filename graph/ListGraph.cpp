@@ -53,14 +53,18 @@ std::uint32_t ListGraph::getWeight(std::uint32_t i, std::uint32_t j) const {
     return 0;
 }
 
-void ListGraph::displayGraph(std::ostream& out) const {
+Ending ListGraph::displayGraph(std::ostream& out, const RunLimits& limits) const {
     for (std::uint32_t i = 0; i < vertexNumber; ++i) {
         out << i << " -> ";
         for (const ListNode* node = heads[i]; node != nullptr; node = node->next) {
             out << node->vertex << '@' << node->weight << ' ';
         }
         out << '\n' << std::flush;
+        if (limits.cancelled()) {
+            return Ending::Interrupted;
+        }
     }
+    return Ending::Finished;
 }
 
 } // namespace komiwojazer

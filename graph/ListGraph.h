@@ -24,7 +24,7 @@ public:
     bool addEdge(std::uint32_t i, std::uint32_t j, std::uint32_t weight) override;
     bool removeEdge(std::uint32_t i, std::uint32_t j) override;
     [[nodiscard]] std::uint32_t getWeight(std::uint32_t i, std::uint32_t j) const override;
-    void displayGraph(std::ostream& out) const override;
+    Ending displayGraph(std::ostream& out, const RunLimits& limits = {}) const override;
 
 private:
     std::unique_ptr<ListNode*[]> heads; // heads[i]: first edge leaving i, owned by the graph

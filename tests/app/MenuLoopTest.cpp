@@ -84,6 +84,20 @@ TEST(MenuLoop, PromptsTakeOneWordEach) {
                           "<menu>\nNieprawidlowy wybor\n\n<menu>\nNieprawidlowy wybor\n\n" + time +
                           "12\nPodaj nowy czas: \n" + farewellText},
         {"12 2", count + "<menu>\n0\t" + "\n\n" + end},
+        // A byte order mark at the very start of the input is no choice; elsewhere, or not
+        // whole, its bytes are choices of their own.
+        {"\xEF\xBB\xBF"
+         "2",
+         "<menu>\nBrak wygenerowanych danych\n\n" + end},
+        {"\xEF\xBB"
+         "2",
+         "<menu>\nNieprawidlowy wybor\n\n<menu>\nNieprawidlowy wybor\n\n<menu>\nBrak "
+         "wygenerowanych danych\n\n" +
+             end},
+        {" \xEF\xBB\xBF",
+         "<menu>\nNieprawidlowy wybor\n\n<menu>\nNieprawidlowy wybor\n\n<menu>\nNieprawidlowy "
+         "wybor\n\n" +
+             end},
         // Numbers beyond what the setting holds keep its nearest value.
         {"4 99999999999 4 -99999999999999999999999 4",
          time + "10\nPodaj nowy czas: \n" + time + "2147483647\nPodaj nowy czas: \n" + time +

@@ -7,8 +7,10 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <functional>
 #include <string>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <thread>
 
 namespace {
@@ -16,9 +18,10 @@ namespace {
 using namespace komiwojazer::testing;
 
 struct Launch {
-    const char* output = nullptr; // a file for standard output instead of the pipe
-    const char* environment = ""; // the program's one environment variable
-    int pipeSize = 0;             // the output pipe's capacity, when not 0
+    const char* output = nullptr;  // a file for standard output instead of the pipe
+    const char* environment = "";  // the program's one environment variable
+    int pipeSize = 0;              // the output pipe's capacity, when not 0
+    std::function<void()> setUp{}; // run in the program's process before it starts
 };
 
 // A running copy of the program: standard input from a pipe, standard output (unless redirected)
@@ -38,6 +41,9 @@ public:
             dup2(pipes[0][0], STDIN_FILENO);
             dup2(launch.output ? open(launch.output, O_WRONLY) : pipes[1][1], STDOUT_FILENO);
             dup2(pipes[2][1], STDERR_FILENO);
+            if (launch.setUp) {
+                launch.setUp();
+            }
             const char* const environment[] = {launch.environment, nullptr};
             execle(KOMIWOJAZER_PROGRAM, KOMIWOJAZER_PROGRAM, nullptr, environment);
             _exit(127);
@@ -146,8 +152,8 @@ bool underValgrind() {
 const std::string interrupted = alarm("Przerwano");
 
 // Ctrl-C ends each long step (a tabu run, branch and bound, a load that never ends, a load among
-// its distances, a series) and the session goes on with its instance. At a prompt it ends the
-// program.
+// its distances, a series, a large instance being generated or printed) and the session goes on
+// with its instance.
 TEST(Process, CtrlCEndsTheStepInProgress) {
     if (underValgrind()) {
         GTEST_SKIP() << "under valgrind, /proc does not show when the program catches Ctrl-C";
@@ -180,12 +186,55 @@ TEST(Process, CtrlCEndsTheStepInProgress) {
     program.type("7\n");
     ASSERT_TRUE(program.waitFor("Pomiar 1 [s] (1 z 10 bez dywersyfikacji)...\n"));
     interruptAndCount(8, 5);
-    program.type("2\n");
-    ASSERT_TRUE(program.waitFor("Wybierz: ", 9));
-    program.interrupt();
-    EXPECT_EQ(program.finish(), 128 + SIGINT);
-    EXPECT_EQ(countOf(program.output.substr(program.output.find("Przerwano")), "\t\n"), 60);
+    program.type("1 15000\n");
+    ASSERT_TRUE(program.waitUntilCatchingCtrlC());
+    interruptAndCount(9, 6);
+    program.type("2\n0\n");
+    EXPECT_EQ(program.finish(), 0);
+    EXPECT_EQ(countOf(program.output.substr(program.output.rfind("Przerwano")), "\t\n"), 60);
     EXPECT_EQ(countOf(program.output, "Wczytano"), 0);
+
+    // A matrix of 3000 rows fills the output pipe long before its end.
+    Program printing;
+    printing.type("1 3000\n");
+    ASSERT_TRUE(printing.waitFor("Wybierz: ", 2));
+    printing.type("2\n");
+    ASSERT_TRUE(printing.waitUntilCatchingCtrlC());
+    printing.interrupt();
+    ASSERT_TRUE(printing.waitFor("Wybierz: ", 3));
+    EXPECT_NE(printing.output.find("\t\n" + interrupted + "1 - wygeneruj"), std::string::npos);
+    EXPECT_LT(countOf(printing.output, "\t\n"), 3000);
+    printing.type("0\n");
+    EXPECT_EQ(printing.finish(), 0);
+}
+
+// Ctrl-C at any prompt ends the program, as it ends any program that waits for its input.
+TEST(Process, CtrlCAtAPromptEndsTheProgram) {
+    for (const auto& [typed, prompt] :
+         {std::pair{"", "Wybierz: "}, std::pair{"1\n", "Liczba miast: "},
+          std::pair{"4\n", "Podaj nowy czas: "}, std::pair{"8\n", "Podaj nazwe pliku: "},
+          std::pair{"9\n", "Podaj nazwe pliku: "}}) {
+        Program program;
+        program.type(typed);
+        ASSERT_TRUE(program.waitFor(prompt));
+        program.interrupt();
+        EXPECT_EQ(program.finish(), 128 + SIGINT) << prompt;
+    }
+}
+
+// A program started with Ctrl-C ignored, as a script's background job is, keeps it ignored: a
+// search runs to its end and a prompt waits on.
+TEST(Process, IgnoredCtrlCStaysIgnored) {
+    Program program({.setUp = [] { std::signal(SIGINT, SIG_IGN); }});
+    program.type("1 20\n4 1\n5\n");
+    ASSERT_TRUE(program.waitFor("kryterium: 1000 iteracji\n\n"));
+    program.interrupt();
+    ASSERT_TRUE(program.waitFor("Wybierz: ", 4));
+    program.interrupt();
+    program.type("0\n");
+    EXPECT_EQ(program.finish(), 0);
+    EXPECT_EQ(countOf(program.output, "Dlugosc trasy: "), 1);
+    EXPECT_EQ(countOf(program.output, "Przerwano"), 0);
 }
 
 // A Ctrl-C that lands once a run has done its work, while its report waits to be read, loses no
@@ -217,9 +266,61 @@ TEST(Process, FilesOfUnknownSizeAreRead) {
     EXPECT_NE(program.output.find("\n0\t4\t\n6\t0\t\n\n"), std::string::npos);
 }
 
-// Output that cannot be written is lost output, not success: on a full device, and when the
-// reader of the output goes away, the program runs to its end and exits with status 1 after one
-// line on standard error.
+// A file-size limit on the results file: the series shows its five lines instead, the old file
+// stays byte for byte, and the menu carries on.
+TEST(Process, ASeriesUnderAFileSizeLimitShowsItsResults) {
+    const TempDir dir;
+    const std::string old = dir.file("wyniki-komiwojazer-ts.txt", "the results of yesterday\n");
+    Program program({.setUp = [&] {
+        const rlimit limit{40, 40};
+        if (chdir(dir.path.c_str()) != 0 || setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+            _exit(126);
+        }
+    }});
+    // Three cities: every run ends at once.
+    program.type("1 3\n7\n0\n");
+    EXPECT_EQ(program.finish(), 0);
+    const std::size_t shown = program.output.find(
+        "Zapis wynikow...\nczas - bez dywersyfikacji - z dywersyfikacja\n1 [s]: ");
+    ASSERT_NE(shown, std::string::npos) << program.output;
+    EXPECT_NE(program.output.find("\n15 [s]: ", shown), std::string::npos);
+    EXPECT_NE(program.output.find(
+                  alarm("Blad zapisu pliku wyniki-komiwojazer-ts.txt") + "1 - wygeneruj", shown),
+              std::string::npos);
+    EXPECT_EQ(fileContents(old), "the results of yesterday\n");
+}
+
+// Under a data-segment limit, as under an address-space limit, a file too short for its dimension
+// is cut, and an instance too large is refused before it is made.
+TEST(Process, ADataLimitRefusesAsOtherLimitsDo) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer cannot start under a small data-segment limit";
+#endif
+    if (underValgrind()) {
+        GTEST_SKIP() << "valgrind cannot start the program under a small data-segment limit";
+    }
+    const TempDir dir;
+    // 2000 cities: a matrix of 16 MB, and a file long enough for it but one weight short.
+    std::string weights;
+    for (int k = 0; k < 2000 * 2000 - 1; ++k) {
+        weights += "1  ";
+    }
+    const std::string cut =
+        dir.file("cut.atsp",
+                 "DIMENSION: 2000 EDGE_WEIGHT_FORMAT: FULL_MATRIX EDGE_WEIGHT_SECTION " + weights);
+    Program program({.setUp = [] {
+        const rlimit limit{rlim_t{8} << 20, rlim_t{8} << 20};
+        setrlimit(RLIMIT_DATA, &limit);
+    }});
+    program.type("8 " + cut + "\n1 2000\n0\n");
+    EXPECT_EQ(program.finish(), 0);
+    EXPECT_NE(program.output.find(alarm("Niekompletny plik " + cut)), std::string::npos);
+    EXPECT_NE(program.output.find("Liczba miast: \n" + alarm("Brak pamieci")), std::string::npos);
+}
+
+// Output that cannot be written is lost output, not success: on a full device, past a file-size
+// limit, and when the reader of the output goes away, the program runs to its end and exits with
+// status 1 after one line on standard error. So is input that cannot be read.
 TEST(Process, LostOutputIsNotASuccess) {
     const std::string lost =
         "+++ MELON MELON MELON +++ Blad zapisu wyjscia programu, wyjscie utracone +++\n";
@@ -227,6 +328,27 @@ TEST(Process, LostOutputIsNotASuccess) {
     full.type("1 3\n2\n0\n");
     EXPECT_EQ(full.finish(), 1);
     EXPECT_EQ(full.errors, lost);
+
+    const TempDir dir;
+    const std::string shown = dir.file("shown.txt", "");
+    Program limited({.output = shown.c_str(), .setUp = [] {
+                         const rlimit limit{100, 100};
+                         setrlimit(RLIMIT_FSIZE, &limit);
+                     }});
+    limited.type("1 3\n2\n0\n");
+    EXPECT_EQ(limited.finish(), 1);
+    EXPECT_EQ(limited.errors, lost);
+    EXPECT_EQ(fileContents(shown).size(), 100u);
+
+    Program unreadable({.setUp = [] {
+        const int directory = open("/", O_RDONLY | O_DIRECTORY);
+        dup2(directory, STDIN_FILENO);
+    }});
+    EXPECT_EQ(unreadable.finish(), 1);
+    EXPECT_EQ(unreadable.errors, "+++ MELON MELON MELON +++ Blad odczytu wejscia programu +++\n");
+    EXPECT_EQ(unreadable.output.substr(unreadable.output.rfind("Wybierz: ")),
+              "Wybierz: \nKonczenie...\n" +
+                  unreadable.output.substr(unreadable.output.find("\"Opowiedz")));
 
     Program piped;
     ASSERT_TRUE(piped.waitFor("Wybierz: "));

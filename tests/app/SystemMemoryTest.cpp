@@ -75,24 +75,28 @@ TEST(SystemMemory, TheLeastRoomOfEveryLimitThatIsSet) {
 }
 
 // Under an address-space limit, what is left is the limit less the pages in use (1000 of 4096
-// bytes here).
-TEST(SystemMemory, RoomUnderTheAddressSpaceLimit) {
+// bytes here); under a data-segment limit, the limit less the data pages (300).
+TEST(SystemMemory, RoomUnderTheProcessLimits) {
 #if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+    GTEST_SKIP() << "the address sanitizer needs more memory than the limits leave";
 #endif
     const TempDir dir;
-    const MemorySources sources{dir / "none", dir.file("statm", "1000 200 0 0 0 0 0\n"),
+    const MemorySources sources{dir / "none", dir.file("statm", "1000 200 0 0 0 300 0\n"),
                                 dir / "none", dir / "none",
-                                [](int name) { return name == _SC_PAGESIZE ? 4096L : 1L << 40; }};
-    EXPECT_EQ(komiwojazer::testing::inChild([&] {
-                  const rlimit limit{std::uint64_t{1} << 32, RLIM_INFINITY};
-                  return setrlimit(RLIMIT_AS, &limit) == 0 &&
-                                 availableMemoryBytes(sources) ==
-                                     (std::uint64_t{1} << 32) - 1000 * 4096
-                             ? 0
-                             : 1;
-              }),
-              0);
+                                [](int name) { return name == _SC_PAGESIZE ? 4096L : -1L; }};
+    for (const auto& limited : {std::pair{RLIMIT_AS, 1000}, std::pair{RLIMIT_DATA, 300}}) {
+        EXPECT_EQ(komiwojazer::testing::inChild([&] {
+                      const rlimit limit{rlim_t{1} << 30, RLIM_INFINITY};
+                      return setrlimit(limited.first, &limit) == 0 &&
+                                     availableMemoryBytes(sources) ==
+                                         (std::uint64_t{1} << 30) -
+                                             std::uint64_t{4096} * limited.second
+                                 ? 0
+                                 : 1;
+                  }),
+                  0)
+            << limited.first;
+    }
 }
 
 } // namespace

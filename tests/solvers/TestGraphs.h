@@ -26,7 +26,9 @@ public:
     [[nodiscard]] std::uint32_t getWeight(std::uint32_t i, std::uint32_t j) const override {
         return rows[i][j];
     }
-    void displayGraph(std::ostream&) const override {}
+    Ending displayGraph(std::ostream&, const RunLimits& = {}) const override {
+        return Ending::Finished;
+    }
 
 private:
     WeightRows rows; // rows[i][j]: weight of edge (i, j)
