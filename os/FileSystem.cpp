@@ -1,5 +1,6 @@
 #include "os/FileSystem.h"
 
+#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -148,22 +149,31 @@ int FileSystem::fremovexattr(int fd, const char* name) {
 const int FileSystem::userFlags = FS_FL_USER_MODIFIABLE;
 const int FileSystem::appendOnlyFlag = FS_APPEND_FL;
 
+namespace {
+
+// The kernel reads and writes an int, though the commands' numbers name a long; the int stands
+// first in a zeroed long's room, so that checkers going by the number see only defined bytes.
+using FlagsRoom = std::array<int, sizeof(long) / sizeof(int) + 1>;
+
+} // namespace
+
 int FileSystem::getFlags(int fd, int& flags) {
     return guarded("getFlags", [&] {
-        const int result = ::ioctl(fd, FS_IOC_GETFLAGS, &flags);
-        flags &= userFlags;
+        FlagsRoom all{};
+        const int result = ::ioctl(fd, FS_IOC_GETFLAGS, all.data());
+        flags = all[0] & userFlags;
         return result;
     });
 }
 
 int FileSystem::setFlags(int fd, int flags) {
     return guarded("setFlags", [&] {
-        int all = 0;
-        if (::ioctl(fd, FS_IOC_GETFLAGS, &all) != 0) {
+        FlagsRoom all{};
+        if (::ioctl(fd, FS_IOC_GETFLAGS, all.data()) != 0) {
             return -1;
         }
-        all = (all & ~userFlags) | (flags & userFlags);
-        return ::ioctl(fd, FS_IOC_SETFLAGS, &all);
+        all[0] = (all[0] & ~userFlags) | (flags & userFlags);
+        return ::ioctl(fd, FS_IOC_SETFLAGS, all.data());
     });
 }
 #else

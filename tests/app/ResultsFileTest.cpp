@@ -253,8 +253,8 @@ TEST(ResultsFile, AReplacedFileKeepsEverythingItCarried) {
         ::setxattr(path.c_str(), "system.posix_acl_access", acl, sizeof acl, 0) == 0 &&
         ::setxattr(path.c_str(), "user.origin", "kept", 4, 0) == 0;
     const int file = ::open(path.c_str(), O_RDONLY);
-    int flags = FS_NODUMP_FL;
-    const bool inodeFlags = ::ioctl(file, FS_IOC_SETFLAGS, &flags) == 0;
+    int flags[2] = {FS_NODUMP_FL, 0}; // the kernel reads an int where the command names a long
+    const bool inodeFlags = ::ioctl(file, FS_IOC_SETFLAGS, flags) == 0;
     ::close(file);
     const struct stat before = statOf(path);
     char kept[64] = {};
@@ -273,8 +273,8 @@ TEST(ResultsFile, AReplacedFileKeepsEverythingItCarried) {
               std::string_view(kept, std::max<ssize_t>(keptSize, 0)));
     EXPECT_EQ(::getxattr(path.c_str(), "user.origin", value, sizeof value), attributes ? 4 : -1);
     const int replaced = ::open(path.c_str(), O_RDONLY);
-    flags = 0;
-    EXPECT_EQ(::ioctl(replaced, FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_NODUMP_FL) != 0,
+    flags[0] = 0;
+    EXPECT_EQ(::ioctl(replaced, FS_IOC_GETFLAGS, flags) == 0 && (flags[0] & FS_NODUMP_FL) != 0,
               inodeFlags);
     ::close(replaced);
 
@@ -298,15 +298,15 @@ TEST(ResultsFile, AnAppendOnlyDirectoryKeepsNoTemporaryFile) {
     const TempDir dir;
     const std::string old = dir.file("old.txt", "old\n");
     const int directory = ::open(dir.path.c_str(), O_RDONLY | O_DIRECTORY);
-    int flags = FS_APPEND_FL;
-    if (::ioctl(directory, FS_IOC_SETFLAGS, &flags) != 0) {
+    int flags[2] = {FS_APPEND_FL, 0}; // the kernel reads an int where the command names a long
+    if (::ioctl(directory, FS_IOC_SETFLAGS, flags) != 0) {
         ::close(directory);
         GTEST_SKIP() << "this user or file system cannot make a directory append-only";
     }
     const bool madeNew = replaceFile(dir / "new.txt", "new\n");
     const bool rewritten = replaceFile(old, "newer\n");
-    flags = 0;
-    ::ioctl(directory, FS_IOC_SETFLAGS, &flags);
+    flags[0] = 0;
+    ::ioctl(directory, FS_IOC_SETFLAGS, flags);
     ::close(directory);
     EXPECT_TRUE(madeNew);
     EXPECT_TRUE(rewritten);
@@ -322,7 +322,7 @@ TEST(ResultsFile, AFullDiskOrAFileSizeLimitKeepsTheOldFile) {
     const std::string big(20'000, 'x');
     const int status = inChild([&] {
         if (::unshare(CLONE_NEWNS) != 0 ||
-            ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("none", "/", "none", MS_REC | MS_PRIVATE, nullptr) != 0 ||
             ::mount("tmpfs", dir.path.c_str(), "tmpfs", 0, "size=64k") != 0) {
             return 77;
         }
@@ -393,8 +393,8 @@ TEST(ResultsFile, FallsBackToWritingInPlaceAndNeverOpensAPipe) {
     const std::string results = dir.file("results", "old\n");
     const int status = inChild([&] {
         if (::unshare(CLONE_NEWNS) != 0 ||
-            ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            ::mount(mounted.c_str(), results.c_str(), nullptr, MS_BIND, nullptr) != 0) {
+            ::mount("none", "/", "none", MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount(mounted.c_str(), results.c_str(), "none", MS_BIND, nullptr) != 0) {
             return 77;
         }
         return replaceFile(results, "new\n") ? 0 : 1;
