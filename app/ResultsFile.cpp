@@ -370,20 +370,39 @@ Written writeNew(FileSystem& files, const Place& place, std::string_view content
     return rewriteInPlace(files, file.get(), created, contents);
 }
 
+// Removes the file that fd has just made through a link, found where the system put it.
+void removeMade(FileSystem& files, int fd) {
+    std::string path;
+    struct stat made {};
+    struct stat named {};
+    if (files.fstat(fd, made) == 0 && files.pathOf(fd, path) == 0 &&
+        files.fstatat(AT_FDCWD, path.c_str(), named, 0) == 0 && named.st_dev == made.st_dev &&
+        named.st_ino == made.st_ino) {
+        files.unlinkat(AT_FDCWD, path.c_str());
+    }
+}
+
 // A symbolic link: the system follows it, or refuses to, as it would for any program, and the file
-// it leads to is written in place. A link to no file yet makes one there.
+// it leads to is written in place. A link to no file yet makes one there, which a failed write
+// takes away again.
 Written writeThroughLink(FileSystem& files, const Place& place, std::string_view contents) {
     struct stat target {};
-    if (files.fstatat(place.directory.get(), place.name.c_str(), target, 0) == 0 &&
-        !S_ISREG(target.st_mode)) {
+    const bool exists = files.fstatat(place.directory.get(), place.name.c_str(), target, 0) == 0;
+    if ((exists && !S_ISREG(target.st_mode)) || (!exists && errno != ENOENT)) {
         return Written::No;
     }
-    const FileDescriptor file = openForWriting(files, place, O_CREAT);
+    const FileDescriptor file = openForWriting(files, place, exists ? 0 : O_CREAT);
+    if (!file.isOpen()) {
+        return Written::No;
+    }
     struct stat opened {};
-    if (!file.isOpen() || files.fstat(file.get(), opened) != 0 || !S_ISREG(opened.st_mode)) {
-        return Written::No;
+    const Written written = files.fstat(file.get(), opened) == 0 && S_ISREG(opened.st_mode)
+                                ? rewriteInPlace(files, file.get(), opened, contents)
+                                : Written::No;
+    if (written == Written::No && !exists) {
+        removeMade(files, file.get());
     }
-    return rewriteInPlace(files, file.get(), opened, contents);
+    return written;
 }
 
 // A regular file, replaced whole where nothing it carries is lost by it, else rewritten in place.

@@ -230,6 +230,20 @@ int FileSystem::renameat(int fromDirectory, const char* from, int toDirectory, c
     return guarded("renameat", [&] { return ::renameat(fromDirectory, from, toDirectory, to); });
 }
 
+int FileSystem::pathOf(int fd, std::string& path) {
+    return guarded("pathOf", [&] {
+        std::string link(4096, '\0');
+        const std::string self = "/proc/self/fd/" + std::to_string(fd);
+        const ssize_t size = ::readlink(self.c_str(), link.data(), link.size());
+        if (size < 0 || static_cast<std::size_t>(size) == link.size()) {
+            return -1;
+        }
+        link.resize(static_cast<std::size_t>(size));
+        path = std::move(link);
+        return 0;
+    });
+}
+
 int FileSystem::unlinkat(int directory, const char* name) {
     return guarded("unlinkat", [&] { return ::unlinkat(directory, name, 0); });
 }

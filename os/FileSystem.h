@@ -58,6 +58,9 @@ public:
     // Gives the unnamed file fd the name in directory; fails if the name is taken.
     int linkUnnamed(int fd, int directory, const char* name);
     int renameat(int fromDirectory, const char* from, int toDirectory, const char* to);
+    // The path by which the open file fd was reached, as the system resolved it (readlink of
+    // /proc/self/fd).
+    int pathOf(int fd, std::string& path);
     int unlinkat(int directory, const char* name);
 
 protected:

@@ -34,8 +34,8 @@ struct stat statOf(const std::string& path) {
 
 std::set<std::string> namesIn(const std::filesystem::path& directory) {
     std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-        names.insert(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(directory)) {
+        names.insert(entry.path().lexically_relative(directory).string());
     }
     return names;
 }
@@ -66,8 +66,8 @@ protected:
 };
 
 // What the results file's name can hold before a write: nothing, a file that is replaced whole, a
-// file with a second link, or a link to a file, the last two rewritten in place.
-enum class Before { Nothing, File, TwoLinks, Link };
+// file with a second link, or a link to a file, these two rewritten in place, or a link to no file.
+enum class Before { Nothing, File, TwoLinks, Link, LinkToNothing };
 
 const std::string oldContents = "old results, longer than the new ones\n";
 const std::string newContents = "new results\n";
@@ -77,8 +77,10 @@ std::string prepare(const TempDir& dir, Before before) {
     std::filesystem::remove_all(dir.path);
     std::filesystem::create_directories(dir.path / "sub");
     const std::string path = dir / "results.txt";
-    if (before == Before::Link) {
-        static_cast<void>(dir.file("sub/target", oldContents));
+    if (before == Before::Link || before == Before::LinkToNothing) {
+        if (before == Before::Link) {
+            static_cast<void>(dir.file("sub/target", oldContents));
+        }
         std::filesystem::create_symlink("sub/target", path);
     } else if (before != Before::Nothing) {
         static_cast<void>(dir.file("results.txt", oldContents));
@@ -99,8 +101,8 @@ TEST(ResultsFile, AFailedCallNeverCostsTheOldContents) {
     const TempDir dir;
     const int errors[] = {ENOSPC, EIO, EDQUOT, EFBIG, EPERM, EACCES, EINTR, ENOTSUP};
     for (const bool unnamedFiles : {true, false}) {
-        for (const Before before :
-             {Before::Nothing, Before::File, Before::TwoLinks, Before::Link}) {
+        for (const Before before : {Before::Nothing, Before::File, Before::TwoLinks, Before::Link,
+                                    Before::LinkToNothing}) {
             FaultyFileSystem counted;
             counted.unnamedFiles = unnamedFiles;
             ASSERT_TRUE(replaceFile(prepare(dir, before), newContents, counted));
@@ -122,13 +124,13 @@ TEST(ResultsFile, AFailedCallNeverCostsTheOldContents) {
                     const bool written = replaceFile(path, newContents, faulty);
                     if (written) {
                         EXPECT_EQ(fileContents(path), newContents);
-                    } else if (before == Before::Nothing) {
+                    } else if (before == Before::Nothing || before == Before::LinkToNothing) {
                         EXPECT_FALSE(std::filesystem::exists(path));
                     } else {
                         EXPECT_EQ(fileContents(path), oldContents);
                     }
                     std::set<std::string> expected = names;
-                    expected.insert("results.txt");
+                    expected.insert(before == Before::LinkToNothing ? "sub/target" : "results.txt");
                     EXPECT_EQ(namesIn(dir.path), written ? expected : names);
                     if (before == Before::TwoLinks) {
                         EXPECT_EQ(fileContents(dir / "sub/second"), fileContents(path));
