@@ -1,6 +1,6 @@
 #include "app/MeasurementSeries.h"
 
-#include "app/Messages.h"
+#include "app/Output.h"
 #include "app/ResultsFile.h"
 #include "solvers/tabu/TabuSearch.h"
 
@@ -30,8 +30,9 @@ std::optional<PerStopTime<double>> measure(std::ostream& out, const Graph& graph
     PerStopTime<double> sums{std::vector<double>(timeCount, 0.0),
                              std::vector<double>(timeCount, 0.0)};
     const auto run = [&](int pass, std::int32_t stopTime, bool diversification, double& sum) {
-        out << "Pomiar " << stopTime << " [s] (" << pass << " z " << plan.repetitions
-            << (diversification ? " z dywersyfikacja)..." : " bez dywersyfikacji)...") << std::endl;
+        out << texts::measurement << stopTime << texts::seconds << pass << texts::passOf
+            << plan.repetitions << (diversification ? texts::withRestarts : texts::withoutRestarts)
+            << std::endl;
         const std::unique_ptr<TabuStop> stop = stopFor(static_cast<std::uint32_t>(stopTime));
         const Outcome<TabuResult> outcome =
             tabuSearch(graph, TabuParameters(diversification), *stop, limits);
@@ -68,25 +69,25 @@ PerStopTime<std::int32_t> averages(const PerStopTime<double>& sums, int repetiti
 // series may have run for minutes.
 void writeOrShow(std::ostream& out, const MeasurementPlan& plan,
                  const PerStopTime<std::int32_t>& averages) {
-    std::vector<std::string> lines{"czas - bez dywersyfikacji - z dywersyfikacja"};
+    std::vector<std::string> lines{std::string(texts::resultsHeader)};
     for (std::size_t i = 0; i < plan.measurementTimes.size(); ++i) {
         lines.push_back(std::to_string(plan.measurementTimes[i]) +
-                        " [s]: " + std::to_string(averages.without[i]) + ' ' +
-                        std::to_string(averages.with[i]));
+                        std::string(texts::resultsStopTime) + std::to_string(averages.without[i]) +
+                        ' ' + std::to_string(averages.with[i]));
     }
     std::string contents;
     for (const std::string& line : lines) {
         contents += line + '\n';
     }
     if (replaceFile(plan.resultsFile, contents)) {
-        printLine(out, "Gotowe!");
+        printLine(out, texts::done);
         printLine(out);
         return;
     }
     for (const std::string& line : lines) {
         printLine(out, line);
     }
-    printAlarm(out, "Blad zapisu pliku " + plan.resultsFile);
+    printRefusal(out, texts::Refusal::ResultsNotWritten, plan.resultsFile);
 }
 
 } // namespace
@@ -105,16 +106,16 @@ std::int32_t averageLength(double sum, int repetitions) {
 void runMeasurementSeries(std::ostream& out, const Graph& graph, const MeasurementPlan& plan,
                           const TabuStopFactory& stopFor, const RunLimits& limits) {
     const TabuParameters parameters;
-    printLine(out, "Pomiary dla problemu komiwojazera, tabu search");
-    out << "Kadencja: " << parameters.getTenure() << std::endl;
-    out << "Kryterium dywersyfikacji: " << parameters.getCriterion() << " iteracji" << std::endl;
+    printLine(out, texts::seriesTitle);
+    out << texts::tenure << parameters.getTenure() << std::endl;
+    out << texts::seriesCriterion << parameters.getCriterion() << texts::iterations << std::endl;
     const std::optional<PerStopTime<double>> sums = measure(out, graph, plan, stopFor, limits);
     if (!sums) {
         return;
     }
-    printLine(out, "Opracowywanie wynikow...");
+    printLine(out, texts::processing);
     const PerStopTime<std::int32_t> results = averages(*sums, plan.repetitions);
-    printLine(out, "Zapis wynikow...");
+    printLine(out, texts::saving);
     writeOrShow(out, plan, results);
 }
 

@@ -2,7 +2,7 @@
 
 #include "app/ConsoleInput.h"
 #include "app/Interruption.h"
-#include "app/Messages.h"
+#include "app/Output.h"
 #include "app/TabuSettings.h"
 #include "graph/ArrayGraph.h"
 #include "io/TsplibReader.h"
@@ -23,61 +23,22 @@ namespace {
 
 constexpr std::uint32_t randomMaxWeight = 400;
 
-constexpr std::string_view banner[] = {
-    "TRAKT Projekt 2 v1.1",
-    "Zespol komiwojazer, 2026",
-    "(MIT)",
-    "Uzycie macierzowej reprezentacji grafu",
-};
-
-constexpr std::string_view menuLines[] = {
-    "1 - wygeneruj losowe dane",
-    "2 - wyswietl dane",
-    "3 - dywersyfikacja TS",
-    "4 - czas zatrzymania TS",
-    "5 - tabu search",
-    "6 - podzial i ograniczenia",
-    "7 - automatyczne pomiary (tabu search)",
-    "8 - wczytaj dane z pliku ATSP",
-    "9 - wczytaj dane z pliku TSP",
-    "Aby zakonczyc - 0",
-};
-
-// The opening lines of the Odyssey in the team's own rendering.
-constexpr std::string_view farewell[] = {
-    "\"Opowiedz mi, Muzo, o mezu wielu drog, ktory tulal sie dlugo,",
-    "gdy juz zburzyl swiety grod Troi;",
-    "wielu ludzi widzial miasta i poznal ich mysli,",
-    "wiele tez na morzu wycierpial w swym sercu,",
-    "walczac o zycie swoje i o powrot towarzyszy.\"",
-    "(Homer, \"Odyseja\", przeklad wlasny zespolu komiwojazer)",
-};
-
-// The line of each refusal of a file: @ stands for the file's name, % for what the refusal names.
-constexpr std::pair<TsplibRefusal, std::string_view> fileRefusals[] = {
-    {TsplibRefusal::MissingFile, "Brak pliku @"},
-    {TsplibRefusal::UnsupportedFormat, "Nieobslugiwany format %"},
-    {TsplibRefusal::MissingKeyword, "Brak klucza % w pliku @"},
-    {TsplibRefusal::Incomplete, "Niekompletny plik @"},
-    {TsplibRefusal::InvalidDimension, "Nieprawidlowy wymiar %"},
-};
-
-std::string refusalLine(TsplibRefusal refusal, const std::string& fileName,
-                        const std::string& detail) {
-    std::string_view pattern;
-    for (const auto& [known, line] : fileRefusals) {
-        if (known == refusal) {
-            pattern = line;
-        }
+// The line that refuses a file, for each reason the reader gives.
+texts::Refusal refusalOf(TsplibRefusal refusal) {
+    switch (refusal) {
+    case TsplibRefusal::MissingFile:
+        return texts::Refusal::MissingFile;
+    case TsplibRefusal::UnsupportedFormat:
+        return texts::Refusal::UnsupportedFormat;
+    case TsplibRefusal::MissingKeyword:
+        return texts::Refusal::MissingKeyword;
+    case TsplibRefusal::InvalidDimension:
+        return texts::Refusal::InvalidDimension;
+    case TsplibRefusal::Incomplete:
+    case TsplibRefusal::None: // a refused load always says why
+        break;
     }
-    // A name with a NUL byte names no file; the line shows it without the NUL.
-    std::string shownName = fileName;
-    std::erase(shownName, '\0');
-    std::string line;
-    for (const char c : pattern) {
-        line += c == '@' ? shownName : c == '%' ? detail : std::string(1, c);
-    }
-    return line;
+    return texts::Refusal::IncompleteFile;
 }
 
 // The choices that work on the instance, and refuse to run without one.
@@ -128,15 +89,15 @@ private:
 };
 
 void Menu::run() {
-    for (const std::string_view line : banner) {
+    for (const std::string_view line : texts::banner) {
         printLine(out, line);
     }
     printLine(out);
     while (true) {
-        for (const std::string_view line : menuLines) {
+        for (const std::string_view line : texts::menu) {
             printLine(out, line);
         }
-        out << "Wybierz: " << std::flush;
+        out << texts::choicePrompt << std::flush;
         const std::optional<char> choice = nextChoice();
         if (!choice) {
             inputEnded();
@@ -170,7 +131,7 @@ std::optional<char> Menu::nextChoice() {
 
 Menu::Next Menu::perform(char choice, const RunLimits& limits) {
     if (needsInstance(choice) && !currentGraph) {
-        printAlarm(out, noInstanceText);
+        printRefusal(out, texts::Refusal::NoInstance);
         return Next::Menu;
     }
     switch (choice) {
@@ -200,13 +161,13 @@ Menu::Next Menu::perform(char choice, const RunLimits& limits) {
     case '0':
         return Next::End;
     default:
-        printRefusal(out, "Nieprawidlowy wybor");
+        printRefusal(out, texts::Refusal::InvalidChoice);
         return Next::Menu;
     }
 }
 
 Menu::Next Menu::generate() {
-    out << "Liczba miast: " << std::flush;
+    out << texts::countPrompt << std::flush;
     const IntegerEntry count = readInteger(in);
     if (count.kind == IntegerEntry::Kind::EndOfInput) {
         return inputEnded();
@@ -214,7 +175,7 @@ Menu::Next Menu::generate() {
     printLine(out);
     // A typo costs nothing: the instance stays.
     if (count.kind == IntegerEntry::Kind::NotANumber || count.value < 0) {
-        printAlarm(out, "Nieprawidlowa liczba miast");
+        printRefusal(out, texts::Refusal::InvalidCount);
         return Next::Menu;
     }
     // The new graph is made and filled before the old one goes, so that a refusal or a Ctrl-C
@@ -236,7 +197,7 @@ Menu::Next Menu::generate() {
 
 void Menu::display() {
     if (!currentGraph) {
-        printRefusal(out, "Brak wygenerowanych danych");
+        printRefusal(out, texts::Refusal::NothingToShow);
         return;
     }
     const Ending ending = interruptible(saturatedBytes, [&](const RunLimits& limits) {
@@ -250,21 +211,21 @@ void Menu::display() {
 
 void Menu::toggleDiversification() {
     settings.tabuDiversification = !settings.tabuDiversification;
-    printLine(out, settings.tabuDiversification ? "Dywersyfikacja TS zostala wlaczona"
-                                                : "Dywersyfikacja TS zostala wylaczona");
+    printLine(out,
+              settings.tabuDiversification ? texts::diversificationOn : texts::diversificationOff);
     printLine(out);
 }
 
 Menu::Next Menu::setStopTime() {
-    out << "Poprzedni czas pracy TS: " << settings.tabuStopTime << std::endl;
-    out << "Podaj nowy czas: " << std::flush;
+    out << texts::previousStopTime << settings.tabuStopTime << std::endl;
+    out << texts::stopTimePrompt << std::flush;
     const IntegerEntry stopTime = readInteger(in);
     if (stopTime.kind == IntegerEntry::Kind::EndOfInput) {
         return inputEnded();
     }
     printLine(out);
     if (stopTime.kind == IntegerEntry::Kind::NotANumber) {
-        printAlarm(out, "Nieprawidlowy czas");
+        printRefusal(out, texts::Refusal::InvalidStopTime);
         return Next::Menu;
     }
     // Out-of-range entries keep the nearest value the setting can hold.
@@ -275,7 +236,7 @@ Menu::Next Menu::setStopTime() {
 }
 
 Menu::Next Menu::load(TsplibFormat format) {
-    out << "Podaj nazwe pliku: " << std::flush;
+    out << texts::fileNamePrompt << std::flush;
     // The name and the load share one reading of what is free.
     const std::uint64_t budget = memoryBudget();
     const std::optional<Word> fileName = readWord(in, wordShare(budget));
@@ -283,7 +244,7 @@ Menu::Next Menu::load(TsplibFormat format) {
         return inputEnded();
     }
     if (fileName->tooLong) {
-        printAlarm(out, outOfMemoryText);
+        printRefusal(out, texts::Refusal::OutOfMemory);
         return Next::Menu;
     }
     const std::string& name = fileName->text;
@@ -291,10 +252,10 @@ Menu::Next Menu::load(TsplibFormat format) {
         budget, [&](const RunLimits& limits) { return readTsplibFile(name, format, limits); });
     if (load.ending == Ending::Finished) {
         currentGraph = std::move(load.result.graph);
-        out << "Wczytano - liczba wierzcholkow: " << load.result.dimension << std::endl;
+        out << texts::loaded << load.result.dimension << std::endl;
         printLine(out);
     } else if (load.ending == Ending::Refused) {
-        printAlarm(out, refusalLine(load.result.refusal, name, load.result.detail));
+        printRefusal(out, refusalOf(load.result.refusal), name, load.result.detail);
     } else {
         printEnding(out, load.ending);
     }
@@ -312,8 +273,7 @@ Menu::Next Menu::inputEnded() {
 
 void Menu::shutDown() {
     currentGraph.reset();
-    printLine(out, "Konczenie...");
-    for (const std::string_view line : farewell) {
+    for (const std::string_view line : texts::farewell) {
         printLine(out, line);
     }
     printLine(out);
@@ -328,11 +288,11 @@ int runMenu(std::istream& in, std::ostream& out, std::ostream& err, const MenuOp
     // Input that could not be read ended the program as the end of the input does, but it is no
     // normal end.
     if (in.bad()) {
-        err << alarmLine("Blad odczytu wejscia programu") << std::endl;
+        err << texts::refusalLine(texts::Refusal::InputUnreadable) << std::endl;
         status = 1;
     }
     if (!out.flush()) {
-        err << alarmLine("Blad zapisu wyjscia programu, wyjscie utracone") << std::endl;
+        err << texts::refusalLine(texts::Refusal::OutputLost) << std::endl;
         status = 1;
     }
     return status;

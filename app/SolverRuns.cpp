@@ -1,6 +1,6 @@
 #include "app/SolverRuns.h"
 
-#include "app/Messages.h"
+#include "app/Output.h"
 #include "solvers/branchandbound/BranchAndBound.h"
 #include "solvers/tabu/ProcessTimeStop.h"
 #include "solvers/tabu/TabuSearch.h"
@@ -24,9 +24,9 @@ void displayRoute(std::ostream& out, const Graph& graph, const Route& route, dou
             out << route[k] << '\t' << weight << '\t' << total << std::endl;
         }
     }
-    out << "Dlugosc trasy: " << total << std::endl;
+    out << texts::routeLength << total << std::endl;
     printLine(out);
-    out << "Czas wykonania algorytmu [s]: " << seconds << std::endl;
+    out << texts::runTime << seconds << std::endl;
     printLine(out);
 }
 
@@ -34,13 +34,12 @@ namespace {
 
 void printTabuParameters(std::ostream& out, const TabuParameters& parameters,
                          std::int32_t stopTime) {
-    out << "Kadencja: " << parameters.getTenure() << std::endl;
-    out << "Czas zatrzymania algorytmu [s]: " << stopTime << std::endl;
+    out << texts::tenure << parameters.getTenure() << std::endl;
+    out << texts::stopTime << stopTime << std::endl;
     if (parameters.getDiversification()) {
-        out << "Dywersyfikacja wlaczona, kryterium: " << parameters.getCriterion() << " iteracji"
-            << std::endl;
+        out << texts::restartsAfter << parameters.getCriterion() << texts::iterations << std::endl;
     } else {
-        printLine(out, "Dywersyfikacja wylaczona");
+        printLine(out, texts::noRestarts);
     }
     printLine(out);
 }
@@ -51,7 +50,7 @@ void runTabuChoice(std::ostream& out, const Graph& graph, const TabuSettings& se
                    Stopwatch& stopwatch, const TabuStopFactory& stopFor, const RunLimits& limits) {
     // A negative stop time would read as about 136 years of processor time.
     if (settings.tabuStopTime <= 0) {
-        printAlarm(out, "Blad: Brak Sera! +++ !!!!!");
+        printRefusal(out, texts::Refusal::NoCheese);
         return;
     }
     const TabuParameters parameters(settings.tabuDiversification);
