@@ -1,6 +1,7 @@
 #pragma once
 
 #include "graph/ArrayGraph.h"
+#include "os/FileSystem.h"
 #include "solvers/Outcome.h"
 #include "solvers/RunLimits.h"
 
@@ -39,6 +40,7 @@ struct TsplibInstance {
 // could be read, so a caller never has to give up what it holds for a file that turns out to be
 // broken.
 Outcome<TsplibInstance> readTsplibFile(const std::string& fileName, TsplibFormat format,
-                                       const RunLimits& limits = {});
+                                       const RunLimits& limits = {},
+                                       FileSystem& files = FileSystem::standard());
 
 } // namespace komiwojazer
