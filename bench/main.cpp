@@ -15,6 +15,7 @@
 #include "app/SystemMemory.h"
 #include "graph/ArrayGraph.h"
 #include "io/TsplibReader.h"
+#include "solvers/Stopwatch.h"
 #include "solvers/branchandbound/BranchAndBound.h"
 #include "solvers/exhaustive/BruteForce.h"
 #include "solvers/tabu/ProcessTimeStop.h"
@@ -90,8 +91,13 @@ std::string joined(const Route& route) {
     return text.str();
 }
 
-double processSeconds() {
-    return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+// The processor seconds that run takes, as the program's own stopwatch reads them.
+template <typename Run> double timed(Run run) {
+    Stopwatch stopwatch;
+    stopwatch.start();
+    run();
+    stopwatch.stop();
+    return stopwatch.read();
 }
 
 double peakResidentBytes() {
@@ -111,10 +117,11 @@ int benchTabu(const Graph& graph, const Arguments& arguments) {
     const std::uint64_t iterations = std::stoull(arguments.positional[2]);
     const TabuParameters parameters = tabuParameters(arguments);
     IterationStop stop(iterations, arguments.seed);
-    const double started = processSeconds();
-    const TabuResult result = arguments.plain ? plain::plainTabuSearch(graph, parameters, stop)
-                                              : tabuSearch(graph, parameters, stop).result;
-    const double seconds = processSeconds() - started;
+    TabuResult result;
+    const double seconds = timed([&] {
+        result = arguments.plain ? plain::plainTabuSearch(graph, parameters, stop)
+                                 : tabuSearch(graph, parameters, stop).result;
+    });
     std::cout << "iterations=" << result.iterations << "\nrestarts=" << result.restarts
               << "\nbest_length=" << result.bestLength << "\nroute=" << joined(result.bestRoute)
               << "\ncpu_s=" << seconds << "\niterations_per_s="
@@ -129,30 +136,28 @@ int benchTabuTime(const Graph& graph, const Arguments& arguments) {
     // The program's stop rule, with the benchmark's seed.
     class SeededTimeStop final : public TabuStop {
     public:
-        SeededTimeStop(std::uint32_t stopTime, unsigned seed) : timed(stopTime), seed(seed) {}
-        void start() override { timed.start(); }
+        SeededTimeStop(std::uint32_t stopTime, unsigned seed) : rule(stopTime), seed(seed) {}
+        void start() override { rule.start(); }
         [[nodiscard]] bool reached(std::uint64_t iterations) override {
-            return timed.reached(iterations);
+            return rule.reached(iterations);
         }
         [[nodiscard]] unsigned restartSeed() override {
-            static_cast<void>(timed.restartSeed());
+            static_cast<void>(rule.restartSeed());
             return seed;
         }
 
     private:
-        ProcessTimeStop timed;
+        ProcessTimeStop rule;
         unsigned seed;
     };
     const TabuParameters parameters = tabuParameters(arguments);
-    SeededTimeStop timed(static_cast<std::uint32_t>(std::stoul(arguments.positional[2])),
-                         arguments.seed);
-    double started = processSeconds();
-    const TabuResult result = tabuSearch(graph, parameters, timed).result;
-    const double seconds = processSeconds() - started;
+    SeededTimeStop onTime(static_cast<std::uint32_t>(std::stoul(arguments.positional[2])),
+                          arguments.seed);
+    TabuResult result;
+    const double seconds = timed([&] { result = tabuSearch(graph, parameters, onTime).result; });
     IterationStop fixed(result.iterations, arguments.seed);
-    started = processSeconds();
-    static_cast<void>(tabuSearch(graph, parameters, fixed));
-    const double fixedSeconds = processSeconds() - started;
+    const double fixedSeconds =
+        timed([&] { static_cast<void>(tabuSearch(graph, parameters, fixed)); });
     const double rate = static_cast<double>(result.iterations) / seconds;
     const double fixedRate = static_cast<double>(result.iterations) / fixedSeconds;
     std::cout << "iterations=" << result.iterations << "\nrestarts=" << result.restarts
@@ -164,14 +169,14 @@ int benchTabuTime(const Graph& graph, const Arguments& arguments) {
 
 // Branch and bound with the memory that choice 6 gives it, or the plain search.
 int benchBranchAndBound(const Graph& graph, const Arguments& arguments) {
-    const double started = processSeconds();
     Outcome<BranchAndBoundResult> outcome;
-    if (arguments.plain) {
-        outcome.result = plain::plainBranchAndBound(graph);
-    } else {
-        outcome = branchAndBound(graph, {branchAndBoundShare(availableMemoryBytes()), nullptr});
-    }
-    const double seconds = processSeconds() - started;
+    const double seconds = timed([&] {
+        if (arguments.plain) {
+            outcome.result = plain::plainBranchAndBound(graph);
+        } else {
+            outcome = branchAndBound(graph, {branchAndBoundShare(availableMemoryBytes()), nullptr});
+        }
+    });
     const double peakBytes = peakResidentBytes();
     const BranchAndBoundResult& result = outcome.result;
     if (outcome.ending == Ending::OutOfMemory) {
@@ -186,9 +191,9 @@ int benchBranchAndBound(const Graph& graph, const Arguments& arguments) {
 }
 
 int benchBruteForce(const Graph& graph, const Arguments& arguments) {
-    const double started = processSeconds();
-    const Route route = arguments.plain ? plain::plainBruteForce(graph) : bruteForce(graph);
-    const double seconds = processSeconds() - started;
+    Route route;
+    const double seconds =
+        timed([&] { route = arguments.plain ? plain::plainBruteForce(graph) : bruteForce(graph); });
     std::cout << "route=" << joined(route) << "\nlength=" << routeLength(graph, route)
               << "\ncpu_s=" << seconds << '\n';
     return 0;

@@ -31,11 +31,17 @@ struct Stopwatch {
     }
     void stop() {
         stopTicks = readClock();
-        // The system says how fast its clock ticks: a million times a second on Linux, 128 on
-        // FreeBSD, 100 on OpenBSD.
-        elapsedSeconds = ticksBetween(startTicks, stopTicks) / static_cast<double>(CLOCKS_PER_SEC);
+        elapsedSeconds = seconds(ticks());
     }
     [[nodiscard]] double read() const { return elapsedSeconds; }
+    // The clock's ticks between the last start and the last stop.
+    [[nodiscard]] double ticks() const { return ticksBetween(startTicks, stopTicks); }
+
+    // The seconds that a number of the clock's ticks make. The system says how fast its clock
+    // ticks: a million times a second on Linux, 128 on FreeBSD, 100 on OpenBSD.
+    [[nodiscard]] static double seconds(double ticks) {
+        return ticks / static_cast<double>(CLOCKS_PER_SEC);
+    }
 };
 
 } // namespace komiwojazer

@@ -30,15 +30,15 @@ unsigned ProcessTimeStop::restartSeed() {
 
 bool ProcessTimeStop::timeIsUp() {
     stopwatch.stop();
-    const double sinceLastTicks = ticksBetween(stopwatch.startTicks, stopwatch.stopTicks);
+    const double sinceLastTicks = stopwatch.ticks();
     stopwatch.startTicks = stopwatch.stopTicks;
     // Whole ticks add up exactly, so the time compares with the stop time as one reading would.
     elapsedTicks += sinceLastTicks;
-    const double elapsed = elapsedTicks / static_cast<double>(CLOCKS_PER_SEC);
+    const double elapsed = Stopwatch::seconds(elapsedTicks);
     if (elapsed > stopSeconds) {
         return true;
     }
-    const double sinceLast = sinceLastTicks / static_cast<double>(CLOCKS_PER_SEC);
+    const double sinceLast = Stopwatch::seconds(sinceLastTicks);
     // A reading that saw no time pass (the clock's tick is coarse) only says that the iterations
     // are short, so the interval doubles.
     const double perIteration = sinceLast / static_cast<double>(sinceReading);
