@@ -56,7 +56,7 @@ public:
 
 private:
     // What a choice leaves behind: go on, or end the program.
-    enum class Next { Menu, End };
+    enum class Next { Continue, End };
 
     // The next choice; at the very start, past a byte order mark.
     std::optional<char> nextChoice();
@@ -132,28 +132,28 @@ std::optional<char> Menu::nextChoice() {
 Menu::Next Menu::perform(char choice, const RunLimits& limits) {
     if (needsInstance(choice) && !currentGraph) {
         printRefusal(out, texts::Refusal::NoInstance);
-        return Next::Menu;
+        return Next::Continue;
     }
     switch (choice) {
     case '1':
         return generate();
     case '2':
         display();
-        return Next::Menu;
+        return Next::Continue;
     case '3':
         toggleDiversification();
-        return Next::Menu;
+        return Next::Continue;
     case '4':
         return setStopTime();
     case '5':
         runTabuChoice(out, *currentGraph, settings, stopwatch, options.tabuStop, limits);
-        return Next::Menu;
+        return Next::Continue;
     case '6':
         runBranchAndBoundChoice(out, *currentGraph, stopwatch, limits);
-        return Next::Menu;
+        return Next::Continue;
     case '7':
         runMeasurementSeries(out, *currentGraph, options.measurements, options.tabuStop, limits);
-        return Next::Menu;
+        return Next::Continue;
     case '8':
         return load(TsplibFormat::FullMatrix);
     case '9':
@@ -162,7 +162,7 @@ Menu::Next Menu::perform(char choice, const RunLimits& limits) {
         return Next::End;
     default:
         printRefusal(out, texts::Refusal::InvalidChoice);
-        return Next::Menu;
+        return Next::Continue;
     }
 }
 
@@ -176,7 +176,7 @@ Menu::Next Menu::generate() {
     // A typo costs nothing: the instance stays.
     if (count.kind == IntegerEntry::Kind::NotANumber || count.value < 0) {
         printRefusal(out, texts::Refusal::InvalidCount);
-        return Next::Menu;
+        return Next::Continue;
     }
     // The new graph is made and filled before the old one goes, so that a refusal or a Ctrl-C
     // loses nothing.
@@ -192,7 +192,7 @@ Menu::Next Menu::generate() {
                     }
                     return ending;
                 }));
-    return Next::Menu;
+    return Next::Continue;
 }
 
 void Menu::display() {
@@ -226,13 +226,13 @@ Menu::Next Menu::setStopTime() {
     printLine(out);
     if (stopTime.kind == IntegerEntry::Kind::NotANumber) {
         printRefusal(out, texts::Refusal::InvalidStopTime);
-        return Next::Menu;
+        return Next::Continue;
     }
     // Out-of-range entries keep the nearest value the setting can hold.
     settings.tabuStopTime = static_cast<std::int32_t>(
         std::clamp<std::int64_t>(stopTime.value, std::numeric_limits<std::int32_t>::min(),
                                  std::numeric_limits<std::int32_t>::max()));
-    return Next::Menu;
+    return Next::Continue;
 }
 
 Menu::Next Menu::load(TsplibFormat format) {
@@ -245,7 +245,7 @@ Menu::Next Menu::load(TsplibFormat format) {
     }
     if (fileName->tooLong) {
         printRefusal(out, texts::Refusal::OutOfMemory);
-        return Next::Menu;
+        return Next::Continue;
     }
     const std::string& name = fileName->text;
     Outcome<TsplibInstance> load = interruptible(
@@ -259,7 +259,7 @@ Menu::Next Menu::load(TsplibFormat format) {
     } else {
         printEnding(out, load.ending);
     }
-    return Next::Menu;
+    return Next::Continue;
 }
 
 std::uint64_t Menu::memoryBudget() const {

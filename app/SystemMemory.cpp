@@ -73,6 +73,7 @@ std::uint64_t kernelAvailableBytes(const MemorySources& sources) {
         if (line.starts_with(key)) {
             const std::optional<std::uint64_t> kibibytes =
                 leadingNumber(std::string_view(line).substr(key.size()));
+            // A kernel that reports something else than a number there is not second-guessed.
             if (kibibytes && *kibibytes <= noLimit / 1024) {
                 return *kibibytes * 1024;
             }

@@ -19,9 +19,9 @@ struct MemorySources {
 // out-of-memory killer: the least of the memory the kernel reports as available, what is left
 // under the address-space and data-segment limits, and what is left under the memory limit of every
 // control group the process lives in (and their ancestors). Where the kernel's report cannot be
-// read (a system without /proc), what sysconf reports stands in for it: the available pages where
-// the system counts them, else the physical ones. Any other source that cannot be read sets no
-// limit.
+// read or has no MemAvailable line (a system without /proc), what sysconf reports stands in for
+// it: the available pages where the system counts them, else the physical ones. A MemAvailable
+// line without a number that fits, and any other source that cannot be read, set no limit.
 [[nodiscard]] std::uint64_t availableMemoryBytes(const MemorySources& sources = {});
 
 } // namespace komiwojazer
