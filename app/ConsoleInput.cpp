@@ -6,12 +6,26 @@
 #include <istream>
 #include <limits>
 #include <string_view>
+#include <utility>
 
 namespace komiwojazer {
 
-std::optional<char> readChoice(std::istream& in) {
+std::optional<char> ChoiceReader::next() {
+    if (!std::exchange(started, true)) {
+        constexpr std::string_view mark = "\xEF\xBB\xBF";
+        while (pendingChoices.size() < mark.size() &&
+               in.peek() == std::istream::traits_type::to_int_type(mark[pendingChoices.size()])) {
+            pendingChoices += static_cast<char>(in.get());
+        }
+        if (pendingChoices == mark) {
+            pendingChoices.clear();
+        }
+    }
     char choice = 0;
-    if (!(in >> choice)) {
+    if (!pendingChoices.empty()) {
+        choice = pendingChoices.front();
+        pendingChoices.erase(0, 1);
+    } else if (!(in >> choice)) {
         return std::nullopt;
     }
     return choice;
@@ -66,16 +80,6 @@ std::optional<Word> readWord(std::istream& in, std::size_t maxLength) {
     }
     const bool tooLong = word.tooLong();
     return Word{word.take(), tooLong};
-}
-
-std::string skipByteOrderMark(std::istream& in) {
-    constexpr std::string_view mark = "\xEF\xBB\xBF";
-    std::string read;
-    while (read.size() < mark.size() &&
-           in.peek() == std::istream::traits_type::to_int_type(mark[read.size()])) {
-        read += static_cast<char>(in.get());
-    }
-    return read == mark ? std::string() : read;
 }
 
 } // namespace komiwojazer

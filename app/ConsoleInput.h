@@ -8,8 +8,21 @@
 
 namespace komiwojazer {
 
-// The next non-blank character, or nothing at the end of the input.
-std::optional<char> readChoice(std::istream& in);
+// Reads the menu's choices: each is the next non-blank character. A UTF-8 byte order mark at the
+// very start of the input, which an editor may put before the first choice, is skipped; the bytes
+// of one that is not whole are choices of their own, as they would be without this.
+class ChoiceReader {
+public:
+    explicit ChoiceReader(std::istream& in) : in(in) {}
+
+    // The next choice, or nothing at the end of the input.
+    std::optional<char> next();
+
+private:
+    std::istream& in;
+    bool started = false;       // a choice has been read
+    std::string pendingChoices; // the bytes of a broken byte order mark, each a choice
+};
 
 // What a number prompt received.
 struct IntegerEntry {
@@ -37,10 +50,5 @@ struct Word {
 
 // The next word, or nothing at the end of the input.
 std::optional<Word> readWord(std::istream& in, std::size_t maxLength);
-
-// Reads a UTF-8 byte order mark at the very start of the input, which an editor may put before the
-// first choice. Returns what was read of one that is not whole: each of those bytes is a choice
-// of its own, as it would be without this.
-std::string skipByteOrderMark(std::istream& in);
 
 } // namespace komiwojazer

@@ -50,7 +50,9 @@ bool needsInstance(char choice) {
 class Menu {
 public:
     Menu(std::istream& in, std::ostream& out, const MenuOptions& options)
-        : in(in), out(out), options(options) {}
+        : in(in), out(out), options(options) {
+        stopwatch.readClock = options.processClock;
+    }
 
     void run();
 
@@ -58,8 +60,6 @@ private:
     // What a choice leaves behind: go on, or end the program.
     enum class Next { Continue, End };
 
-    // The next choice; at the very start, past a byte order mark.
-    std::optional<char> nextChoice();
     Next perform(char choice, const RunLimits& limits);
     Next generate();
     void display();
@@ -84,8 +84,7 @@ private:
     TabuSettings settings;
     Stopwatch stopwatch;
     std::unique_ptr<Graph> currentGraph; // the one instance, null until one is made
-    bool started = false;                // a choice has been read
-    std::string pendingChoices;          // bytes of a broken byte order mark, each a choice
+    ChoiceReader choices{in};
 };
 
 void Menu::run() {
@@ -98,7 +97,7 @@ void Menu::run() {
             printLine(out, line);
         }
         out << texts::choicePrompt << std::flush;
-        const std::optional<char> choice = nextChoice();
+        const std::optional<char> choice = choices.next();
         if (!choice) {
             inputEnded();
             break;
@@ -115,18 +114,6 @@ void Menu::run() {
         }
     }
     shutDown();
-}
-
-std::optional<char> Menu::nextChoice() {
-    if (!std::exchange(started, true)) {
-        pendingChoices = skipByteOrderMark(in);
-    }
-    if (pendingChoices.empty()) {
-        return readChoice(in);
-    }
-    const char choice = pendingChoices.front();
-    pendingChoices.erase(0, 1);
-    return choice;
 }
 
 Menu::Next Menu::perform(char choice, const RunLimits& limits) {

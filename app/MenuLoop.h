@@ -6,6 +6,7 @@
 #include "solvers/RunLimits.h"
 
 #include <cstdint>
+#include <ctime>
 #include <iosfwd>
 
 namespace komiwojazer {
@@ -16,6 +17,7 @@ struct MenuOptions {
     MeasurementPlan measurements;                  // the series of choice 7
     std::uint64_t memoryCapBytes = saturatedBytes; // the most a run may take, whatever is free
     MemorySources memory;                          // where the system shows what is free
+    std::clock_t (*processClock)() = std::clock;   // what times choices 5 and 6
 };
 
 // Runs the interactive menu on the given streams until the user ends it or the input ends, and
