@@ -334,7 +334,7 @@ public:
         const std::uint64_t instanceBytes = addBytes(ArrayGraph::bytesFor(count), coordinateBytes);
         // A count above the signed 32-bit range is far beyond any matrix that fits in memory.
         if (dimension > std::numeric_limits<std::int32_t>::max() ||
-            instanceBytes > limits.memoryBudgetBytes) {
+            !fitsBudget(instanceBytes, limits.memoryBudgetBytes)) {
             return reader.skip(tokens) ? ended(Ending::OutOfMemory)
                                        : cut(TsplibRefusal::Incomplete);
         }
