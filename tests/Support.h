@@ -9,6 +9,7 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -58,6 +59,21 @@ inline int inChild(const std::function<int()>& body) {
     int status = 0;
     ::waitpid(child, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Whether a process can limit its own address space here: an emulator such as qemu accepts the
+// limit but keeps it to itself.
+inline bool addressSpaceLimitApplies() {
+    return inChild([] {
+               rlimit limit{};
+               rlimit applied{};
+               getrlimit(RLIMIT_AS, &limit);
+               limit.rlim_cur = rlim_t{1} << 30;
+               return setrlimit(RLIMIT_AS, &limit) == 0 && getrlimit(RLIMIT_AS, &applied) == 0 &&
+                              applied.rlim_cur == limit.rlim_cur
+                          ? 0
+                          : 1;
+           }) == 0;
 }
 
 inline int countOf(const std::string& text, const std::string& part) {
