@@ -79,11 +79,8 @@ TEST(SystemMemory, TheLeastRoomOfEveryLimitThatIsSet) {
 // Under an address-space limit, what is left is the limit less the pages in use (1000 of 4096
 // bytes here).
 TEST(SystemMemory, RoomUnderTheAddressSpaceLimit) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
-#endif
-    if (!komiwojazer::testing::addressSpaceLimitApplies()) {
-        GTEST_SKIP() << "this system does not apply an address-space limit (an emulator?)";
+    if (const std::string why = komiwojazer::testing::whyNoAddressSpaceLimit(); !why.empty()) {
+        GTEST_SKIP() << why;
     }
     const TempDir dir;
     const MemorySources sources{dir / "none", dir.file("statm", "1000 200 0 0 0 0 0\n"),

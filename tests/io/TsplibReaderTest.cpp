@@ -183,11 +183,8 @@ TEST(TsplibReader, LoadsStayWithinTheirLimits) {
 // A 77-byte file that promises 25000 vertices is judged by its size before 2.5 GB of matrix is
 // allocated: under an address-space limit that the matrix would break, it is still only cut.
 TEST(TsplibReader, ShortFileNeverCostsItsMatrix) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
-#endif
-    if (!testing::addressSpaceLimitApplies()) {
-        GTEST_SKIP() << "this system does not apply an address-space limit (an emulator?)";
+    if (const std::string why = testing::whyNoAddressSpaceLimit(); !why.empty()) {
+        GTEST_SKIP() << why;
     }
     EXPECT_EQ(testing::inChild([] {
                   const rlimit limit{std::uint64_t{1} << 30, std::uint64_t{1} << 30};
