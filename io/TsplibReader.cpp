@@ -262,10 +262,10 @@ std::uint32_t euclideanWeight(float dx, float dy) {
     return static_cast<std::uint32_t>(rounded);
 }
 
-// The longest token kept whole (a header value, a coordinate) with the given memory left; no
-// longer than a table of this platform, which a string can hold.
+// The longest token kept whole (a header value, a coordinate) with the given memory left; a word's
+// share is a size that size_t holds.
 std::size_t tokenLimit(std::uint64_t memoryLeft) {
-    return static_cast<std::size_t>(std::min(wordShare(memoryLeft), largestTableBytes));
+    return static_cast<std::size_t>(wordShare(memoryLeft));
 }
 
 // The fewest bytes that count tokens take after a keyword: a blank before each, and a character.

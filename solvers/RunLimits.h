@@ -56,9 +56,11 @@ template <typename T> [[nodiscard]] constexpr std::uint64_t tableBytes(std::uint
 }
 
 // One word kept whole (a file name, a header value, a coordinate) may take a quarter of what is
-// left: growing it may briefly hold two copies, and the rest of the step needs room too.
+// left: growing it may briefly hold two copies, and the rest of the step needs room too. A word is
+// a table of characters, so it takes no more than the largest table either, a size that size_t
+// holds: on a 32-bit system a quarter of 16 GiB would otherwise pass for none.
 [[nodiscard]] constexpr std::uint64_t wordShare(std::uint64_t budgetBytes) {
-    return budgetBytes / 4;
+    return budgetBytes / 4 < largestTableBytes ? budgetBytes / 4 : largestTableBytes;
 }
 
 // What the caller allows one long step: the memory its tables and stores may take, and a flag that
