@@ -2,6 +2,7 @@
 
 #include "graph/Graph.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 
@@ -23,10 +24,11 @@ public:
     }
     Ending displayGraph(std::ostream& out, const RunLimits& limits = {}) const override;
 
-    // A new graph of n vertices, or null when it would take more than budgetBytes or its
-    // allocation fails; never throws.
+    // A new graph of n vertices, or null when it would take more than budgetBytes, when no block
+    // of this platform holds its cells (see bytesFor) or when its allocation fails; never throws.
     static std::unique_ptr<ArrayGraph> tryCreate(std::uint64_t n, std::uint64_t budgetBytes);
-    // The bytes that a graph of n vertices allocates; saturates instead of wrapping.
+    // The bytes that a graph of n vertices allocates; the largest 64-bit value when its cells pass
+    // what one block of this platform can hold (2 GiB on a 32-bit system).
     static std::uint64_t bytesFor(std::uint64_t n);
 
 private:

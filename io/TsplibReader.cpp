@@ -57,10 +57,10 @@ std::optional<Load> stoppedShort(Shortfall shortfall, TsplibRefusal atEnd,
     return refused(atEnd, std::string(detail));
 }
 
-// The longest word kept whole (a header value, a coordinate) with the given memory left.
+// The longest word kept whole (a header value, a coordinate) with the given memory left; a word's
+// share is a size that size_t holds.
 std::size_t wordLimit(std::uint64_t memoryLeft) {
-    return static_cast<std::size_t>(
-        std::min<std::uint64_t>(wordShare(memoryLeft), std::numeric_limits<std::size_t>::max()));
+    return static_cast<std::size_t>(wordShare(memoryLeft));
 }
 
 // The fewest bytes that count words take after a keyword: a blank before each, and a character.
@@ -139,7 +139,7 @@ private:
         const std::uint64_t instanceBytes = addBytes(ArrayGraph::bytesFor(count), coordinateBytes);
         // A count above the signed 32-bit range is far beyond any matrix that fits in memory.
         if (dimension > std::numeric_limits<std::int32_t>::max() ||
-            instanceBytes > limits.memoryBudgetBytes) {
+            !fitsBudget(instanceBytes, limits.memoryBudgetBytes)) {
             return stoppedShort(reader.skip(words), TsplibRefusal::Incomplete)
                 .value_or(endedWith(Ending::OutOfMemory));
         }

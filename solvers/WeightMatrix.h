@@ -2,6 +2,7 @@
 
 #include "graph/Graph.h"
 #include "solvers/RunLimits.h"
+#include "solvers/UnsetArray.h"
 
 #include <cstdint>
 #include <memory>
@@ -39,7 +40,7 @@ private:
     // The cells are left unset: the copy writes each one, row by row, between its looks at the
     // cancel flag, so that no long step of setting memory goes unchecked.
     explicit WeightMatrix(std::uint32_t n)
-        : n(n), cells(std::make_unique_for_overwrite<Weight[]>(std::size_t{n} * n)) {}
+        : n(n), cells(makeUnsetArray<Weight>(std::size_t{n} * n)) {}
 
     std::uint32_t n;                 // vertex count
     std::unique_ptr<Weight[]> cells; // n*n weights, cells[from * n + to]

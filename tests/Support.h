@@ -9,6 +9,7 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -58,6 +59,37 @@ inline int inChild(const std::function<int()>& body) {
     int status = 0;
     ::waitpid(child, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// The address sanitizer is built in: g++ and clang say so differently.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KOMIWOJAZER_TESTS_UNDER_ASAN
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define KOMIWOJAZER_TESTS_UNDER_ASAN
+#endif
+
+// Why a test cannot limit its own address space here, or nothing when it can: the address
+// sanitizer needs more address space than such a limit leaves, and an emulator such as qemu
+// accepts the limit but keeps it to itself.
+inline std::string whyNoAddressSpaceLimit() {
+#if defined(KOMIWOJAZER_TESTS_UNDER_ASAN)
+    return "the address sanitizer needs more address space than the limit leaves";
+#else
+    const int applies = inChild([] {
+        rlimit limit{};
+        rlimit applied{};
+        getrlimit(RLIMIT_AS, &limit);
+        limit.rlim_cur = rlim_t{1} << 30;
+        return setrlimit(RLIMIT_AS, &limit) == 0 && getrlimit(RLIMIT_AS, &applied) == 0 &&
+                       applied.rlim_cur == limit.rlim_cur
+                   ? 0
+                   : 1;
+    });
+    return applies == 0 ? "" : "this system does not apply an address-space limit (an emulator?)";
+#endif
 }
 
 inline int countOf(const std::string& text, const std::string& part) {

@@ -256,7 +256,7 @@ bool fitsCompactLayout(const WeightMatrix& weights) {
 Outcome<BranchAndBoundResult> branchAndBound(const Graph& graph, const RunLimits& limits) {
     const std::uint64_t n = graph.getVertexNumber();
     Outcome<BranchAndBoundResult> outcome;
-    if (WeightMatrix::bytesFor(n) > limits.memoryBudgetBytes) {
+    if (!fitsBudget(WeightMatrix::bytesFor(n), limits.memoryBudgetBytes)) {
         outcome.ending = Ending::OutOfMemory;
         return outcome;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "solvers/UnsetArray.h"
 #include "solvers/branchandbound/StorageBudget.h"
 
 #include <cstddef>
@@ -32,7 +33,7 @@ public:
             if (!budget.take(blockSize * sizeof(T))) {
                 return false;
             }
-            blocks.push_back(std::make_unique_for_overwrite<T[]>(blockSize));
+            blocks.push_back(makeUnsetArray<T>(blockSize));
         }
         (*this)[count] = value;
         ++count;

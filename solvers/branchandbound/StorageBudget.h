@@ -1,5 +1,7 @@
 #pragma once
 
+#include "solvers/RunLimits.h"
+
 #include <cstdint>
 
 namespace komiwojazer {
@@ -11,7 +13,7 @@ public:
 
     // Charges bytes to the budget; false, and nothing charged, when they do not fit.
     [[nodiscard]] bool take(std::uint64_t bytes) {
-        if (bytes > limit - used) {
+        if (!fitsBudget(bytes, limit - used)) {
             return false;
         }
         used += bytes;

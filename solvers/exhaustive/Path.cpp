@@ -1,5 +1,7 @@
 #include "solvers/exhaustive/Path.h"
 
+#include "solvers/UnsetArray.h"
+
 #include <algorithm>
 #include <ostream>
 #include <utility>
@@ -30,8 +32,8 @@ Path& Path::operator=(Path&& other) noexcept {
 }
 
 void Path::addVertex(std::int32_t vertex, std::int32_t weight) {
-    auto newVertices = std::make_unique_for_overwrite<std::int32_t[]>(size + 1);
-    auto newWeights = std::make_unique_for_overwrite<std::int32_t[]>(size + 1);
+    auto newVertices = makeUnsetArray<std::int32_t>(size + 1);
+    auto newWeights = makeUnsetArray<std::int32_t>(size + 1);
     std::copy_n(vertices.get(), size, newVertices.get());
     std::copy_n(weights.get(), size, newWeights.get());
     newVertices[size] = vertex;
@@ -50,8 +52,8 @@ void Path::removeVertex(std::int32_t index) {
         clear();
         return;
     }
-    auto newVertices = std::make_unique_for_overwrite<std::int32_t[]>(newSize);
-    auto newWeights = std::make_unique_for_overwrite<std::int32_t[]>(newSize);
+    auto newVertices = makeUnsetArray<std::int32_t>(newSize);
+    auto newWeights = makeUnsetArray<std::int32_t>(newSize);
     std::copy_n(vertices.get(), index, newVertices.get());
     std::copy_n(weights.get(), index, newWeights.get());
     std::copy(vertices.get() + index + 1, vertices.get() + size, newVertices.get() + index);

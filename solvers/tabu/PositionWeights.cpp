@@ -1,5 +1,7 @@
 #include "solvers/tabu/PositionWeights.h"
 
+#include "solvers/UnsetArray.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -7,9 +9,8 @@ namespace komiwojazer {
 
 PositionWeights::PositionWeights(const WeightMatrix& weights)
     : weights(weights), n(weights.getVertexNumber()),
-      byPosition(std::make_unique_for_overwrite<std::uint32_t[]>(std::size_t{n} * n)),
-      transposed(std::make_unique_for_overwrite<std::uint32_t[]>(std::size_t{n} * n)),
-      edgePairs(n, 0) {}
+      byPosition(makeUnsetArray<std::uint32_t>(std::size_t{n} * n)),
+      transposed(makeUnsetArray<std::uint32_t>(std::size_t{n} * n)), edgePairs(n, 0) {}
 
 std::uint64_t PositionWeights::bytesFor(std::uint64_t n) {
     return addBytes(addBytes(tableBytes<Weight>(n), tableBytes<Weight>(n)),

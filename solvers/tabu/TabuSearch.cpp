@@ -239,7 +239,8 @@ Outcome<TabuResult> tabuSearch(const Graph& graph, const TabuParameters& paramet
     // Which neighbourhood serves the run shows only once the weights are read; until then the
     // search is refused only when neither would fit.
     const bool large = n >= parameters.incrementalFrom;
-    if (std::min(searchBytes(n, false), searchBytes(n, large)) > limits.memoryBudgetBytes) {
+    if (!fitsBudget(std::min(searchBytes(n, false), searchBytes(n, large)),
+                    limits.memoryBudgetBytes)) {
         outcome.ending = Ending::OutOfMemory;
         return outcome;
     }
@@ -250,7 +251,7 @@ Outcome<TabuResult> tabuSearch(const Graph& graph, const TabuParameters& paramet
             return outcome;
         }
         const bool incremental = large && IncrementalNeighbourhood::fits(*weights);
-        if (searchBytes(n, incremental) > limits.memoryBudgetBytes) {
+        if (!fitsBudget(searchBytes(n, incremental), limits.memoryBudgetBytes)) {
             outcome.ending = Ending::OutOfMemory;
             return outcome;
         }

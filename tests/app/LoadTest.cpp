@@ -68,14 +68,21 @@ TEST(Load, EveryFileHasItsLineAndRefusalsKeepTheInstance) {
 }
 
 // A name may take a quarter of the memory a load has: 1000 characters of 4000 bytes, not 1001.
+// With 16 GiB free, a quarter is 4 GiB, which a 32-bit size_t once cut to none.
 TEST(Load, FileNameWithinAQuarterOfTheMemory) {
+    const TempDir dir;
     MenuOptions options = quickOptions();
     options.memoryCapBytes = 4000;
-    for (const std::size_t length : {1000, 1001}) {
+    for (const std::size_t length : {1000, 1001, 1}) {
+        if (length == 1) {
+            options.memoryCapBytes = saturatedBytes;
+            options.memory.meminfo = dir.file("meminfo", "MemAvailable: 16777216 kB\n");
+            options.memory.cgroupList = dir / "none";
+        }
         const std::string name(length, 'x');
         EXPECT_EQ(screen("8 " + name + " 2", options),
                   "<menu>\nPodaj nazwe pliku: " +
-                      alarm(length == 1000 ? "Brak pliku " + name : "Brak pamieci") +
+                      alarm(length != 1001 ? "Brak pliku " + name : "Brak pamieci") +
                       "<menu>\nBrak wygenerowanych danych\n\n<menu>\n" + farewellText);
     }
 }

@@ -462,19 +462,20 @@ TEST(ResultsFile, NoTemporaryFileOutlivesASignal) {
             const pid_t writer = ::fork();
             if (writer == 0) {
                 std::signal(signal, SIG_DFL);
-                for (bool told = false;; told = true) {
-                    if (replaceFile(path, contents) && !told && ::write(ready[1], "!", 1) != 1) {
+                for (bool told = false;;) {
+                    if (replaceFile(path, contents) && !std::exchange(told, true) &&
+                        ::write(ready[1], "!", 1) != 1) {
                         ::_exit(1);
                     }
                 }
             }
+            ::close(ready[1]);
             char byte = 0;
             ASSERT_EQ(::read(ready[0], &byte, 1), 1);
             ::kill(writer, signal);
             int status = 0;
             ::waitpid(writer, &status, 0);
             ::close(ready[0]);
-            ::close(ready[1]);
             EXPECT_TRUE(WIFSIGNALED(status));
         }
         EXPECT_EQ(namesIn(dir.path).size(), 1u) << signal;

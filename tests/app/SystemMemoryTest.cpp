@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <limits>
 #include <sys/resource.h>
 #include <utility>
@@ -77,9 +79,9 @@ TEST(SystemMemory, TheLeastRoomOfEveryLimitThatIsSet) {
 // Under an address-space limit, what is left is the limit less the pages in use (1000 of 4096
 // bytes here); under a data-segment limit, the limit less the data pages (300).
 TEST(SystemMemory, RoomUnderTheProcessLimits) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the address sanitizer needs more memory than the limits leave";
-#endif
+    if (const std::string why = komiwojazer::testing::whyNoAddressSpaceLimit(); !why.empty()) {
+        GTEST_SKIP() << why;
+    }
     const TempDir dir;
     const MemorySources sources{dir / "none", dir.file("statm", "1000 200 0 0 0 300 0\n"),
                                 dir / "none", dir / "none",

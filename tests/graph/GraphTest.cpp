@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <limits>
 #include <set>
 #include <sstream>
@@ -78,14 +79,18 @@ TEST(ArrayGraph, ZeroWeightLeavesTheCellFreeAndDisplayEndsCellsWithTabs) {
     EXPECT_EQ(displayed(graph), "0\t4\t\n6\t0\t\n");
 }
 
-// The size of 2^31 vertices once wrapped to 16 GiB, which a large machine could seem to hold.
+// Sizes saturate instead of wrapping, and no graph's cells pass what one block of the platform
+// holds, ptrdiff_t's range. On a 32-bit system that makes 23,170 cities the most, however much
+// memory a 64-bit kernel reports free; from 65,536 on the cell count would wrap around size_t to
+// almost nothing, and a graph that seemed to fit would write past its block.
 TEST(ArrayGraph, SizeOfAHugeCountDoesNotWrap) {
     constexpr std::uint64_t saturated = std::numeric_limits<std::uint64_t>::max();
-    EXPECT_EQ(ArrayGraph::bytesFor(std::uint64_t{1} << 31), saturated);
-    EXPECT_EQ(ArrayGraph::bytesFor(0xffffffffu), saturated);
-    EXPECT_EQ(ArrayGraph::bytesFor((std::uint64_t{1} << 31) - 1),
-              0xfffffffc00000004u + 0x3fffffff8u);
-    EXPECT_EQ(ArrayGraph::tryCreate(std::uint64_t{1} << 31, std::uint64_t{1} << 40), nullptr);
+    const std::uint64_t most = sizeof(std::ptrdiff_t) == 4 ? 23'170 : 1'518'500'249;
+    EXPECT_EQ(ArrayGraph::bytesFor(most), most * most * 4 + most * sizeof(void*));
+    EXPECT_EQ(ArrayGraph::bytesFor(most + 1), saturated);
+    EXPECT_EQ(ArrayGraph::bytesFor(std::uint64_t{1} << 32), saturated);
+    const unsigned halfOfSize = std::numeric_limits<std::size_t>::digits / 2;
+    EXPECT_EQ(ArrayGraph::tryCreate(std::uint64_t{1} << halfOfSize, saturated), nullptr);
     EXPECT_EQ(ArrayGraph::bytesFor(3), 3 * 3 * 4 + 3 * sizeof(void*));
     EXPECT_EQ(ArrayGraph::tryCreate(3, ArrayGraph::bytesFor(3) - 1), nullptr);
     EXPECT_EQ(ArrayGraph::tryCreate(3, ArrayGraph::bytesFor(3))->getVertexNumber(), 3u);

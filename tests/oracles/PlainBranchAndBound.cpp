@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace komiwojazer::plain {
@@ -10,9 +11,55 @@ namespace {
 // Entry 0 is the key; the partial route from vertex 0 follows.
 using SearchNode = std::vector<std::uint32_t>;
 
-// The queue is the standard library's array heap; with this comparison the least key is on top.
+// The queue: a binary min-heap on the key in an array, position 0 on top, the children of p at
+// 2p+1 and 2p+2. It is written out here rather than taken from std::push_heap and std::pop_heap,
+// whose order of equal keys differs between standard libraries; the route returned among equally
+// short ones depends on that order.
+using NodeQueue = std::vector<SearchNode>;
+
 bool greaterKey(const SearchNode& a, const SearchNode& b) {
     return a.at(0) > b.at(0);
+}
+
+// Puts node into the free position hole, after moving down every ancestor whose key is greater;
+// an ancestor with an equal key stays above it.
+void siftUp(NodeQueue& queue, std::size_t hole, SearchNode node) {
+    while (hole > 0 && greaterKey(queue.at((hole - 1) / 2), node)) {
+        queue.at(hole) = std::move(queue.at((hole - 1) / 2));
+        hole = (hole - 1) / 2;
+    }
+    queue.at(hole) = std::move(node);
+}
+
+void push(NodeQueue& queue, SearchNode node) {
+    queue.emplace_back();
+    siftUp(queue, queue.size() - 1, std::move(node));
+}
+
+// Removes the top node: the last node is taken out, the top moves into the last position, the
+// hole at the top walks down to a leaf through the lesser child (the right one on equal keys), and
+// the last node rises from there as in a push.
+void pop(NodeQueue& queue) {
+    const std::size_t count = queue.size();
+    if (count >= 2) {
+        SearchNode last = std::move(queue.at(count - 1));
+        queue.at(count - 1) = std::move(queue.at(0));
+        const std::size_t len = count - 1;
+        std::size_t hole = 0;
+        while (hole < (len - 1) / 2) {
+            const std::size_t left = 2 * hole + 1;
+            const std::size_t child =
+                greaterKey(queue.at(left + 1), queue.at(left)) ? left : left + 1;
+            queue.at(hole) = std::move(queue.at(child));
+            hole = child;
+        }
+        if (len % 2 == 0 && hole == (len - 2) / 2) {
+            queue.at(hole) = std::move(queue.at(2 * hole + 1));
+            hole = 2 * hole + 1;
+        }
+        siftUp(queue, hole, std::move(last));
+    }
+    queue.pop_back();
 }
 
 bool onRoute(const SearchNode& node, std::size_t from, std::size_t to, std::uint32_t vertex) {
@@ -60,13 +107,12 @@ BranchAndBoundResult plainBranchAndBound(const Graph& graph) {
     const std::uint32_t n = graph.getVertexNumber();
     BranchAndBoundResult outcome;
     std::uint32_t bestLength = noValue;
-    std::vector<SearchNode> queue{SearchNode{0, 0}};
+    NodeQueue queue{SearchNode{0, 0}};
     outcome.pushed = 1;
     outcome.maxQueue = 1;
     while (!queue.empty()) {
-        std::pop_heap(queue.begin(), queue.end(), greaterKey);
-        const SearchNode current = queue.back();
-        queue.pop_back();
+        const SearchNode current = queue.front();
+        pop(queue);
         if (bestLength != noValue && current.at(0) >= bestLength) {
             break;
         }
@@ -93,8 +139,7 @@ BranchAndBoundResult plainBranchAndBound(const Graph& graph) {
             if (bestLength != noValue && child.at(0) >= bestLength) {
                 continue;
             }
-            queue.push_back(child);
-            std::push_heap(queue.begin(), queue.end(), greaterKey);
+            push(queue, child);
             ++outcome.pushed;
             outcome.maxQueue = std::max<std::uint64_t>(outcome.maxQueue, queue.size());
         }

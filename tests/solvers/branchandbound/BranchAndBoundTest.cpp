@@ -1,12 +1,15 @@
 #include "solvers/branchandbound/BranchAndBound.h"
 
+#include "graph/ListGraph.h"
 #include "solvers/exhaustive/BruteForce.h"
+#include "solvers/tabu/TabuSearch.h"
 #include "tests/oracles/PlainBranchAndBound.h"
 #include "tests/solvers/TestGraphs.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstddef>
 #include <cstdlib>
 #include <tuple>
 #include <utility>
@@ -112,6 +115,19 @@ TEST(BranchAndBound, NodesAreAsSmallAsTheWeightsAllow) {
                   Ending::OutOfMemory)
             << weight;
     }
+}
+
+// On a 32-bit system the weights of 2^16 vertices, 16 GiB, would wrap around size_t to almost
+// nothing: both searches refuse them before allocating, whatever the budget. A list graph holds
+// that many vertices without edges in 256 KiB.
+TEST(BranchAndBound, TablesPastWhatThePlatformAddressesAreRefused) {
+    if (sizeof(std::size_t) > 4) {
+        GTEST_SKIP() << "only a 32-bit size_t wraps at the tables of 2^16 vertices";
+    }
+    const ListGraph huge(1u << 16);
+    EXPECT_EQ(branchAndBound(huge, {}).ending, Ending::OutOfMemory);
+    IterationStop stop(1, 1);
+    EXPECT_EQ(tabuSearch(huge, TabuParameters{}, stop).ending, Ending::OutOfMemory);
 }
 
 TEST(BranchAndBound, StopsAtTheMemoryBudgetOrWhenCancelled) {
