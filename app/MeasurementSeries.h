@@ -2,7 +2,7 @@
 
 #include "app/SolverRuns.h"
 #include "graph/Graph.h"
-#include "solvers/RunLimits.h"
+#include "step/RunLimits.h"
 
 #include <cstdint>
 #include <iosfwd>

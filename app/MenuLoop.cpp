@@ -6,7 +6,7 @@
 #include "app/TabuSettings.h"
 #include "graph/ArrayGraph.h"
 #include "io/TsplibReader.h"
-#include "solvers/Stopwatch.h"
+#include "step/Stopwatch.h"
 
 #include <algorithm>
 #include <istream>

@@ -3,7 +3,7 @@
 #include "app/MeasurementSeries.h"
 #include "app/SolverRuns.h"
 #include "app/SystemMemory.h"
-#include "solvers/RunLimits.h"
+#include "step/RunLimits.h"
 
 #include <cstdint>
 #include <ctime>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/Texts.h"
-#include "solvers/Outcome.h"
+#include "step/Outcome.h"
 
 #include <ostream>
 #include <string_view>

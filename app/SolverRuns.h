@@ -3,8 +3,8 @@
 #include "app/TabuSettings.h"
 #include "graph/Graph.h"
 #include "solvers/Route.h"
-#include "solvers/RunLimits.h"
-#include "solvers/Stopwatch.h"
+#include "step/RunLimits.h"
+#include "step/Stopwatch.h"
 #include "solvers/tabu/TabuStop.h"
 
 #include <cstdint>

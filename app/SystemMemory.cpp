@@ -1,5 +1,7 @@
 #include "app/SystemMemory.h"
 
+#include "step/Bytes.h"
+
 #include <algorithm>
 #include <charconv>
 #include <fstream>
@@ -12,7 +14,8 @@
 namespace komiwojazer {
 namespace {
 
-constexpr std::uint64_t noLimit = std::numeric_limits<std::uint64_t>::max();
+// A source that sets no limit leaves all the room there is.
+constexpr std::uint64_t noLimit = saturatedBytes;
 
 // The unsigned number at the start of text after blanks; nothing if there is none or it overflows.
 std::optional<std::uint64_t> leadingNumber(std::string_view text) {
@@ -52,7 +55,7 @@ std::optional<std::uint64_t> systemPages(const MemorySources& sources, int name)
     }
     const std::uint64_t size = pageSize(sources);
     const auto count = static_cast<std::uint64_t>(pages);
-    return count <= noLimit / size ? count * size : noLimit;
+    return multiplyBytes(count, size);
 }
 
 // What the system reports without the kernel's own report: available pages where it counts them.
@@ -74,10 +77,7 @@ std::uint64_t kernelAvailableBytes(const MemorySources& sources) {
             const std::optional<std::uint64_t> kibibytes =
                 leadingNumber(std::string_view(line).substr(key.size()));
             // A kernel that reports something else than a number there is not second-guessed.
-            if (kibibytes && *kibibytes <= noLimit / 1024) {
-                return *kibibytes * 1024;
-            }
-            return noLimit;
+            return kibibytes ? multiplyBytes(*kibibytes, 1024) : noLimit;
         }
     }
     return systemAvailableBytes(sources);
@@ -102,7 +102,9 @@ std::uint64_t roomUnder(const MemorySources& sources, int resource, std::size_t 
     // An unreadable count of the pages in use counts as none in use.
     const std::uint64_t pages = leadingNumber(rest).value_or(0);
     const std::uint64_t size = pageSize(sources);
-    const std::uint64_t used = pages <= noLimit / size ? pages * size : 0;
+    // A count past what 64 bits hold is a misreading, which counts as none in use too.
+    const std::uint64_t bytes = multiplyBytes(pages, size);
+    const std::uint64_t used = bytes == saturatedBytes ? 0 : bytes;
     return limit.rlim_cur > used ? limit.rlim_cur - used : 0;
 }
 

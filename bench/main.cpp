@@ -15,7 +15,7 @@
 #include "app/SystemMemory.h"
 #include "graph/ArrayGraph.h"
 #include "io/TsplibReader.h"
-#include "solvers/Stopwatch.h"
+#include "step/Stopwatch.h"
 #include "solvers/branchandbound/BranchAndBound.h"
 #include "solvers/exhaustive/BruteForce.h"
 #include "solvers/tabu/ProcessTimeStop.h"

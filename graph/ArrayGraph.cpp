@@ -1,5 +1,7 @@
 #include "graph/ArrayGraph.h"
 
+#include "step/Bytes.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <limits>
@@ -7,13 +9,6 @@
 #include <ostream>
 
 namespace komiwojazer {
-namespace {
-
-// The size of a graph whose cells no block holds.
-constexpr std::uint64_t saturated = std::numeric_limits<std::uint64_t>::max();
-
-} // namespace
-
 // The cells come zeroed from calloc. A large block is fresh memory from the system, zero already,
 // so no time goes into clearing it and its pages are touched only as they are filled: a fill that
 // stops early (a cut file, a Ctrl-C) never pays for the rest.
@@ -61,21 +56,13 @@ Ending ArrayGraph::displayGraph(std::ostream& out, const RunLimits& limits) cons
 }
 
 std::uint64_t ArrayGraph::bytesFor(std::uint64_t n) {
-    // No block of this platform passes ptrdiff_t's range: on a 32-bit system none passes 2 GiB,
-    // however much a 64-bit kernel reports free, and the cell count n*n would wrap around size_t
-    // from 2^16 vertices on. Below 2^31 vertices nothing here wraps in 64 bits.
-    constexpr std::uint64_t largestBlock = std::numeric_limits<std::ptrdiff_t>::max();
-    if (n >= std::uint64_t{1} << 31 || n * n > largestBlock / sizeof(Cell)) {
-        return saturated;
-    }
-    return n * n * sizeof(Cell) + n * sizeof(Cell*);
+    // Past what one block of the platform holds, the cells' size saturates: on a 32-bit system the
+    // cell count n*n would wrap around size_t from 2^16 vertices on.
+    return addBytes(tableBytes<Cell>(n), bytesOf<Cell*>(n));
 }
 
 std::unique_ptr<ArrayGraph> ArrayGraph::tryCreate(std::uint64_t n, std::uint64_t budgetBytes) {
-    // A saturated size is refused even without a budget: no block holds its cells.
-    const std::uint64_t bytes = bytesFor(n);
-    if (n > std::numeric_limits<std::uint32_t>::max() || bytes == saturated ||
-        bytes > budgetBytes) {
+    if (n > std::numeric_limits<std::uint32_t>::max() || !fitsBudget(bytesFor(n), budgetBytes)) {
         return nullptr;
     }
     try {

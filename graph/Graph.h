@@ -1,7 +1,7 @@
 #pragma once
 
-#include "solvers/Outcome.h"
-#include "solvers/RunLimits.h"
+#include "step/Outcome.h"
+#include "step/RunLimits.h"
 
 #include <cstdint>
 #include <iosfwd>

@@ -2,7 +2,7 @@
 
 #include "os/FileDescriptor.h"
 #include "os/FileSystem.h"
-#include "solvers/RunLimits.h"
+#include "step/RunLimits.h"
 
 #include <cstddef>
 #include <cstdint>

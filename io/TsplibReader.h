@@ -2,8 +2,8 @@
 
 #include "graph/ArrayGraph.h"
 #include "os/FileSystem.h"
-#include "solvers/Outcome.h"
-#include "solvers/RunLimits.h"
+#include "step/Outcome.h"
+#include "step/RunLimits.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "graph/Graph.h"
-#include "solvers/RunLimits.h"
+#include "step/RunLimits.h"
 #include "solvers/UnsetArray.h"
 
 #include <cstdint>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "graph/Graph.h"
-#include "solvers/Outcome.h"
+#include "step/Outcome.h"
 #include "solvers/Route.h"
-#include "solvers/RunLimits.h"
+#include "step/RunLimits.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "solvers/RunLimits.h"
+#include "step/RunLimits.h"
 
 #include <cstdint>
 

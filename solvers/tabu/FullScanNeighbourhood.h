@@ -1,7 +1,7 @@
 #pragma once
 
 #include "solvers/Route.h"
-#include "solvers/RunLimits.h"
+#include "step/RunLimits.h"
 #include "solvers/WeightMatrix.h"
 #include "solvers/tabu/PositionWeights.h"
 #include "solvers/tabu/SwapChoice.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "solvers/Stopwatch.h"
+#include "step/Stopwatch.h"
 #include "solvers/tabu/TabuStop.h"
 
 #include <cstdint>

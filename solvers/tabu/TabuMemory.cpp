@@ -1,6 +1,6 @@
 #include "solvers/tabu/TabuMemory.h"
 
-#include "solvers/RunLimits.h"
+#include "step/RunLimits.h"
 
 namespace komiwojazer {
 
