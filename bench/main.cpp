@@ -20,9 +20,9 @@
 #include "solvers/exhaustive/BruteForce.h"
 #include "solvers/tabu/ProcessTimeStop.h"
 #include "solvers/tabu/TabuSearch.h"
-#include "tests/oracles/PlainBranchAndBound.h"
-#include "tests/oracles/PlainBruteForce.h"
-#include "tests/oracles/PlainTabuSearch.h"
+#include "reference/PlainBranchAndBound.h"
+#include "reference/PlainBruteForce.h"
+#include "reference/PlainTabuSearch.h"
 
 #include <algorithm>
 #include <ctime>

@@ -3,7 +3,7 @@
 #include "graph/ListGraph.h"
 #include "solvers/exhaustive/BruteForce.h"
 #include "solvers/tabu/TabuSearch.h"
-#include "tests/oracles/PlainBranchAndBound.h"
+#include "reference/PlainBranchAndBound.h"
 #include "tests/solvers/TestGraphs.h"
 
 #include <gtest/gtest.h>

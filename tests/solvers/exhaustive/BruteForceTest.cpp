@@ -2,7 +2,7 @@
 
 #include "graph/ArrayGraph.h"
 #include "solvers/branchandbound/BranchAndBound.h"
-#include "tests/oracles/PlainBruteForce.h"
+#include "reference/PlainBruteForce.h"
 #include "tests/solvers/TestGraphs.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "solvers/tabu/TabuSearch.h"
 
-#include "tests/oracles/PlainTabuSearch.h"
+#include "reference/PlainTabuSearch.h"
 #include "tests/solvers/TestGraphs.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "tests/oracles/PlainTabuSearch.h"
+#include "reference/PlainTabuSearch.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "tests/oracles/PlainBruteForce.h"
+#include "reference/PlainBruteForce.h"
 
 #include "solvers/exhaustive/Path.h"
 

@@ -1,4 +1,4 @@
-#include "tests/oracles/PlainBranchAndBound.h"
+#include "reference/PlainBranchAndBound.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -10,7 +10,7 @@ namespace komiwojazer::plain {
 
 // Best-first branch and bound carried out step by step: every node a vector holding its key and
 // a full copy of its route, every key recomputed with linear scans, a plain array heap of such
-// vectors as the queue, no memory limit. The oracle for the tests and the speed reference for the
+// vectors as the queue, no memory limit. The tests' reference and the speed reference for the
 // benchmark.
 BranchAndBoundResult plainBranchAndBound(const Graph& graph);
 
