@@ -3,9 +3,9 @@
 #include "app/TabuSettings.h"
 #include "graph/Graph.h"
 #include "solvers/Route.h"
+#include "solvers/tabu/TabuStop.h"
 #include "step/RunLimits.h"
 #include "step/Stopwatch.h"
-#include "solvers/tabu/TabuStop.h"
 
 #include <cstdint>
 #include <functional>

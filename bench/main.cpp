@@ -15,14 +15,14 @@
 #include "app/SystemMemory.h"
 #include "graph/ArrayGraph.h"
 #include "io/TsplibReader.h"
-#include "step/Stopwatch.h"
+#include "reference/PlainBranchAndBound.h"
+#include "reference/PlainBruteForce.h"
+#include "reference/PlainTabuSearch.h"
 #include "solvers/branchandbound/BranchAndBound.h"
 #include "solvers/exhaustive/BruteForce.h"
 #include "solvers/tabu/ProcessTimeStop.h"
 #include "solvers/tabu/TabuSearch.h"
-#include "reference/PlainBranchAndBound.h"
-#include "reference/PlainBruteForce.h"
-#include "reference/PlainTabuSearch.h"
+#include "step/Stopwatch.h"
 
 #include <algorithm>
 #include <ctime>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "graph/Graph.h"
-#include "step/RunLimits.h"
 #include "solvers/UnsetArray.h"
+#include "step/RunLimits.h"
 
 #include <cstdint>
 #include <memory>

@@ -24,8 +24,8 @@ template <typename Key, typename Vertex> class BestFirstSearch {
 public:
     BestFirstSearch(const WeightMatrix& weights, std::uint64_t budgetBytes)
         : n(weights.getVertexNumber()), weights(weights), budget(budgetBytes), tree(budget),
-          queue(budget), onRoute(std::max(n, 1u), 0), first(n), second(n), firstTarget(n),
-          correction(n, 0) {
+          queue(budget), onRoute(std::max(n, 1u), 0), lightest(n), secondLightest(n),
+          lightestTarget(n), correction(n, 0) {
         route.reserve(std::size_t{n} + 1);
         bestRoute.reserve(std::size_t{n} + 1);
         unvisited.reserve(n);
@@ -162,22 +162,22 @@ private:
     // a child k changes only the terms of the vertices whose lightest edge leads to k.
     bool pushChildren(Outcome<BranchAndBoundResult>& outcome, const Entry& current,
                       std::uint32_t cost) {
-        std::uint32_t firstSum = 0;
+        std::uint32_t lightestSum = 0;
         for (const std::uint32_t i : unvisited) {
             findTwoLightest(i);
-            firstSum += first[i];
+            lightestSum += lightest[i];
         }
         for (const std::uint32_t i : unvisited) {
-            correction[firstTarget[i]] += second[i] - first[i];
+            correction[lightestTarget[i]] += secondLightest[i] - lightest[i];
         }
         const std::uint32_t end = route.back();
         std::uint32_t record = noRecord;
         bool fits = true;
         for (const std::uint32_t k : unvisited) {
             // k may not go back to 0 while other vertices are left.
-            const std::uint32_t leaveK = firstTarget[k] != 0 ? first[k] : second[k];
-            const std::uint32_t key =
-                cost + weights.getWeight(end, k) + leaveK + (firstSum - first[k]) + correction[k];
+            const std::uint32_t leaveK = lightestTarget[k] != 0 ? lightest[k] : secondLightest[k];
+            const std::uint32_t key = cost + weights.getWeight(end, k) + leaveK +
+                                      (lightestSum - lightest[k]) + correction[k];
             if (bestLength != noValue && key >= bestLength) {
                 continue;
             }
@@ -194,7 +194,7 @@ private:
             }
         }
         for (const std::uint32_t i : unvisited) {
-            correction[firstTarget[i]] = 0;
+            correction[lightestTarget[i]] = 0;
         }
         return fits;
     }
@@ -206,13 +206,13 @@ private:
         while (edge->target != 0 && onRoute[edge->target] != 0) {
             ++edge;
         }
-        first[i] = edge->weight;
-        firstTarget[i] = edge->target;
+        lightest[i] = edge->weight;
+        lightestTarget[i] = edge->target;
         ++edge;
         while (edge->target != 0 && onRoute[edge->target] != 0) {
             ++edge;
         }
-        second[i] = edge->weight;
+        secondLightest[i] = edge->weight;
     }
 
     std::uint32_t n;              // vertex count
@@ -226,13 +226,13 @@ private:
     Route bestRoute;                    // shortest complete route so far
 
     // Scratch space of one expansion.
-    Route route;                            // the expanded node's route
-    std::vector<std::uint8_t> onRoute;      // 1 for the vertices of route (one entry if n is 0)
-    std::vector<std::uint32_t> unvisited;   // vertices off route, ascending
-    std::vector<std::uint32_t> first;       // lightest admissible edge leaving each vertex
-    std::vector<std::uint32_t> second;      // second lightest admissible edge
-    std::vector<std::uint32_t> firstTarget; // where the lightest one leads
-    std::vector<std::uint32_t> correction;  // what child k adds back for lightest edges into k
+    Route route;                               // the expanded node's route
+    std::vector<std::uint8_t> onRoute;         // 1 for the vertices of route (one entry if n is 0)
+    std::vector<std::uint32_t> unvisited;      // vertices off route, ascending
+    std::vector<std::uint32_t> lightest;       // lightest admissible edge leaving each vertex
+    std::vector<std::uint32_t> secondLightest; // second lightest admissible edge
+    std::vector<std::uint32_t> lightestTarget; // where the lightest one leads
+    std::vector<std::uint32_t> correction;     // what child k adds back for lightest edges into k
 };
 
 template <typename Key, typename Vertex>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "graph/Graph.h"
-#include "step/Outcome.h"
 #include "solvers/Route.h"
+#include "step/Outcome.h"
 #include "step/RunLimits.h"
 
 #include <cstdint>

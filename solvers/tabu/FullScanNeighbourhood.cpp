@@ -22,7 +22,7 @@ struct ScanInput {
     std::uint32_t length;            // length of the route stood on
 };
 
-// What one row of pairs (i, j) reads; a pair's length is the route's plus its swapChange.
+// What one row of pairs (i, j) reads; a pair's length is the route's plus its changeOfSwap.
 struct Row {
     const std::uint32_t* intoJ;     // byPosition row i-1: the edge from position i-1 into j
     const std::uint32_t* fromJ;     // transposed row i+1: the edge from j into position i+1
@@ -42,7 +42,8 @@ inline Row rowAt(const ScanInput& in, std::uint32_t i) {
     const std::uint32_t* after = own + n;
     const std::uint32_t edgesAtI = in.edgePairs[i];
     const std::uint32_t adjacent =
-        in.length + adjacentSwapChange(before[i + 1], after[i], own[i + 2], edgesAtI, after[i + 2]);
+        in.length +
+        changeOfAdjacentSwap(before[i + 1], after[i], own[i + 2], edgesAtI, after[i + 2]);
     return {before,       in.transposed + (i + 1) * n, own,       in.transposed + i * n,
             in.edgePairs, in.memory->flagRow(i),       in.length, edgesAtI,
             adjacent};
@@ -50,8 +51,8 @@ inline Row rowAt(const ScanInput& in, std::uint32_t i) {
 
 // The length after exchanging i and j, j >= i+2.
 inline std::uint32_t pairLength(const Row& row, std::size_t j) {
-    return row.length + swapChange(row.intoJ[j], row.fromJ[j], row.intoI[j - 1], row.fromI[j + 1],
-                                   row.edgesAtI, row.edgePairs[j]);
+    return row.length + changeOfSwap(row.intoJ[j], row.fromJ[j], row.intoI[j - 1], row.fromI[j + 1],
+                                     row.edgesAtI, row.edgePairs[j]);
 }
 
 // Without branches, so that the row loop vectorizes: a blocked pair's key gets every bit set.

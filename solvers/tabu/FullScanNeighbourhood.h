@@ -1,11 +1,11 @@
 #pragma once
 
 #include "solvers/Route.h"
-#include "step/RunLimits.h"
 #include "solvers/WeightMatrix.h"
 #include "solvers/tabu/PositionWeights.h"
 #include "solvers/tabu/SwapChoice.h"
 #include "solvers/tabu/TabuMemory.h"
+#include "step/RunLimits.h"
 
 #include <cstdint>
 #include <vector>

@@ -14,7 +14,7 @@ namespace {
 constexpr std::int32_t noChange = std::numeric_limits<std::int32_t>::max();
 
 // out[k] = the change that exchanging positions p and k makes, for first <= k < last, where no k
-// is next to p. swapChange is symmetric in its two positions, so the same loop serves p as the
+// is next to p. changeOfSwap is symmetric in its two positions, so the same loop serves p as the
 // first position of the pair (k runs along row p) and as the second (k runs down column p).
 KOMIWOJAZER_VECTOR_KERNEL void pairChanges(const PositionWeights& positions, std::uint32_t p,
                                            std::uint32_t first, std::uint32_t last,
@@ -27,7 +27,7 @@ KOMIWOJAZER_VECTOR_KERNEL void pairChanges(const PositionWeights& positions, std
     const std::uint32_t edgesAtP = edgePairs[p];
     for (std::size_t k = first; k < last; ++k) {
         out[k] = static_cast<std::int32_t>(
-            swapChange(intoK[k], fromK[k], intoP[k - 1], fromP[k + 1], edgesAtP, edgePairs[k]));
+            changeOfSwap(intoK[k], fromK[k], intoP[k - 1], fromP[k + 1], edgesAtP, edgePairs[k]));
     }
 }
 
@@ -104,14 +104,14 @@ bool IncrementalNeighbourhood::setRoute(const Route& newRoute, const RunLimits& 
     return true;
 }
 
-std::int32_t IncrementalNeighbourhood::change(std::uint32_t i, std::uint32_t j) const {
-    return static_cast<std::int32_t>(positions.change(i, j));
+std::int32_t IncrementalNeighbourhood::changeOf(std::uint32_t i, std::uint32_t j) const {
+    return static_cast<std::int32_t>(positions.changeOf(i, j));
 }
 
 void IncrementalNeighbourhood::rateRow(std::uint32_t i) {
     std::int32_t* row = scratch.data();
     const std::uint32_t last = positions.getVertexNumber() - 1;
-    row[i + 1] = change(i, i + 1);
+    row[i + 1] = changeOf(i, i + 1);
     pairChanges(positions, i, i + 2, last, row);
     if (memory.rowHasTabu(i)) {
         blockTabu(row, memory.flagRow(i), i + 1, last);
@@ -128,7 +128,7 @@ void IncrementalNeighbourhood::rateRow(std::uint32_t i) {
 void IncrementalNeighbourhood::rateColumn(std::uint32_t j) {
     std::int32_t* column = scratch.data();
     pairChanges(positions, j, 1, j - 1, column);
-    column[j - 1] = change(j - 1, j);
+    column[j - 1] = changeOf(j - 1, j);
     for (std::uint32_t first = 1; first < j; first += columnBlock) {
         const std::uint32_t last = std::min(j, first + columnBlock);
         if (!anyRowAffected(column, rowChange.data(), rowPartner.data(), j, first, last)) {
@@ -145,11 +145,11 @@ void IncrementalNeighbourhood::rateColumn(std::uint32_t j) {
 }
 
 // A stale row may take offers too; rating it afresh overwrites them.
-void IncrementalNeighbourhood::offer(std::uint32_t i, std::uint32_t j, std::int32_t delta) {
-    if (delta < rowChange[i] || (delta == rowChange[i] && j < rowPartner[i])) {
-        rowChange[i] = delta;
+void IncrementalNeighbourhood::offer(std::uint32_t i, std::uint32_t j, std::int32_t change) {
+    if (change < rowChange[i] || (change == rowChange[i] && j < rowPartner[i])) {
+        rowChange[i] = change;
         rowPartner[i] = j;
-    } else if (j == rowPartner[i] && delta != rowChange[i]) {
+    } else if (j == rowPartner[i] && change != rowChange[i]) {
         // The row's best got worse; another pair of the row may now be better.
         markStale(i);
     }
@@ -187,13 +187,13 @@ SwapChoice IncrementalNeighbourhood::bestAdmissible(bool haveBest, std::uint32_t
     }
     for (const TabuMemory::Entry& entry : memory.getEntries()) {
         const auto [i, j] = entry.pair;
-        const std::int32_t delta = change(i, j);
+        const std::int32_t change = changeOf(i, j);
         const bool admissible =
-            !haveBest || std::int64_t{length} + delta < std::int64_t{bestLength};
+            !haveBest || std::int64_t{length} + change < std::int64_t{bestLength};
         if (admissible &&
-            (!choice.found || delta < bestChange ||
-             (delta == bestChange && std::pair(i, j) < std::pair(choice.i, choice.j)))) {
-            bestChange = delta;
+            (!choice.found || change < bestChange ||
+             (change == bestChange && std::pair(i, j) < std::pair(choice.i, choice.j)))) {
+            bestChange = change;
             choice.found = true;
             choice.i = i;
             choice.j = j;
@@ -228,7 +228,7 @@ void IncrementalNeighbourhood::swapPositions(std::uint32_t i, std::uint32_t j,
 }
 
 void IncrementalNeighbourhood::tabuEnded(std::uint32_t i, std::uint32_t j) {
-    offer(i, j, change(i, j));
+    offer(i, j, changeOf(i, j));
     rateStaleRows();
 }
 

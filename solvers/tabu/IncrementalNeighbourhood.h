@@ -1,11 +1,11 @@
 #pragma once
 
 #include "solvers/Route.h"
-#include "step/RunLimits.h"
 #include "solvers/WeightMatrix.h"
 #include "solvers/tabu/PositionWeights.h"
 #include "solvers/tabu/SwapChoice.h"
 #include "solvers/tabu/TabuMemory.h"
+#include "step/RunLimits.h"
 
 #include <cstdint>
 #include <vector>
@@ -49,13 +49,13 @@ public:
 
 private:
     // The change of length that exchanging positions i < j makes.
-    [[nodiscard]] std::int32_t change(std::uint32_t i, std::uint32_t j) const;
+    [[nodiscard]] std::int32_t changeOf(std::uint32_t i, std::uint32_t j) const;
     // Finds the best pair of row i among all of its pairs.
     void rateRow(std::uint32_t i);
     // Re-rates the pairs (i, j) of every row for one second position j.
     void rateColumn(std::uint32_t j);
-    // Tells row i that its pair (i, j), not tabu, now makes the change delta.
-    void offer(std::uint32_t i, std::uint32_t j, std::int32_t delta);
+    // Tells row i that its pair (i, j), not tabu, now makes the change given.
+    void offer(std::uint32_t i, std::uint32_t j, std::int32_t change);
     void markStale(std::uint32_t i);
     void rateStaleRows();
 

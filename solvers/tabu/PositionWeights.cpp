@@ -36,14 +36,14 @@ bool PositionWeights::setRoute(const Route& newRoute, const RunLimits& limits) {
     return true;
 }
 
-std::uint32_t PositionWeights::change(std::uint32_t i, std::uint32_t j) const {
+std::uint32_t PositionWeights::changeOf(std::uint32_t i, std::uint32_t j) const {
     const std::uint32_t* edges = edgePairs.data();
     if (j == i + 1) {
-        return adjacentSwapChange(from(i - 1)[j], from(j)[i], from(i)[j + 1], edges[i],
-                                  from(j)[j + 1]);
+        return changeOfAdjacentSwap(from(i - 1)[j], from(j)[i], from(i)[j + 1], edges[i],
+                                    from(j)[j + 1]);
     }
-    return swapChange(from(i - 1)[j], from(j)[i + 1], from(j - 1)[i], from(i)[j + 1], edges[i],
-                      edges[j]);
+    return changeOfSwap(from(i - 1)[j], from(j)[i + 1], from(j - 1)[i], from(i)[j + 1], edges[i],
+                        edges[j]);
 }
 
 void PositionWeights::refreshEdgePair(std::uint32_t a) {

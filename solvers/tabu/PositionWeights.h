@@ -1,8 +1,8 @@
 #pragma once
 
 #include "solvers/Route.h"
-#include "step/RunLimits.h"
 #include "solvers/WeightMatrix.h"
+#include "step/RunLimits.h"
 
 #include <cstdint>
 #include <memory>
@@ -15,18 +15,18 @@ namespace komiwojazer {
 // a weight between positions of the route: intoJ from i-1 to j, fromJ from j to i+1, intoI from
 // j-1 to i, fromI from i to j+1, and edgesAtI, edgesAtJ the two route edges at i and at j.
 // Lengths and changes wrap modulo 2^32, so this is also the exact change of a wrapping length.
-[[nodiscard]] inline std::uint32_t swapChange(std::uint32_t intoJ, std::uint32_t fromJ,
-                                              std::uint32_t intoI, std::uint32_t fromI,
-                                              std::uint32_t edgesAtI, std::uint32_t edgesAtJ) {
+[[nodiscard]] inline std::uint32_t changeOfSwap(std::uint32_t intoJ, std::uint32_t fromJ,
+                                                std::uint32_t intoI, std::uint32_t fromI,
+                                                std::uint32_t edgesAtI, std::uint32_t edgesAtJ) {
     return intoJ + fromJ + intoI + fromI - edgesAtI - edgesAtJ;
 }
 
 // The same for i and i+1, whose exchange reverses the edge between them instead of replacing two:
 // intoNext from i-1 to i+1, back from i+1 to i, fromI from i to i+2, edgesAtI the two route edges
 // at i and afterNext the route edge from i+1 to i+2.
-[[nodiscard]] inline std::uint32_t adjacentSwapChange(std::uint32_t intoNext, std::uint32_t back,
-                                                      std::uint32_t fromI, std::uint32_t edgesAtI,
-                                                      std::uint32_t afterNext) {
+[[nodiscard]] inline std::uint32_t changeOfAdjacentSwap(std::uint32_t intoNext, std::uint32_t back,
+                                                        std::uint32_t fromI, std::uint32_t edgesAtI,
+                                                        std::uint32_t afterNext) {
     return intoNext + back + fromI - edgesAtI - afterNext;
 }
 
@@ -50,7 +50,7 @@ public:
     // Exchanges positions i and j, 1 <= i < j <= n-2; newLength is the exchanged route's length.
     void swapPositions(std::uint32_t i, std::uint32_t j, std::uint32_t newLength);
     // The change of length that exchanging positions i < j makes, 1 <= i < j <= n-2.
-    [[nodiscard]] std::uint32_t change(std::uint32_t i, std::uint32_t j) const;
+    [[nodiscard]] std::uint32_t changeOf(std::uint32_t i, std::uint32_t j) const;
 
     [[nodiscard]] const Route& getRoute() const { return route; }
     [[nodiscard]] std::uint32_t getLength() const { return length; }

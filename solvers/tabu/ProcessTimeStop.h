@@ -1,7 +1,7 @@
 #pragma once
 
-#include "step/Stopwatch.h"
 #include "solvers/tabu/TabuStop.h"
+#include "step/Stopwatch.h"
 
 #include <cstdint>
 #include <ctime>

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "graph/Graph.h"
-#include "step/Outcome.h"
 #include "solvers/Route.h"
-#include "step/RunLimits.h"
 #include "solvers/tabu/TabuStop.h"
+#include "step/Outcome.h"
+#include "step/RunLimits.h"
 
 #include <cstdint>
 #include <optional>

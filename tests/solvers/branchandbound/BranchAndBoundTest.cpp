@@ -1,9 +1,9 @@
 #include "solvers/branchandbound/BranchAndBound.h"
 
 #include "graph/ListGraph.h"
+#include "reference/PlainBranchAndBound.h"
 #include "solvers/exhaustive/BruteForce.h"
 #include "solvers/tabu/TabuSearch.h"
-#include "reference/PlainBranchAndBound.h"
 #include "tests/solvers/TestGraphs.h"
 
 #include <gtest/gtest.h>

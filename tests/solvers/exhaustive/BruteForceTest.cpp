@@ -1,8 +1,8 @@
 #include "solvers/exhaustive/BruteForce.h"
 
 #include "graph/ArrayGraph.h"
-#include "solvers/branchandbound/BranchAndBound.h"
 #include "reference/PlainBruteForce.h"
+#include "solvers/branchandbound/BranchAndBound.h"
 #include "tests/solvers/TestGraphs.h"
 
 #include <gtest/gtest.h>
