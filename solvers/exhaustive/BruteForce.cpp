@@ -56,7 +56,7 @@ private:
         const std::uint32_t last = order[depth - 1];
         if (depth == n) {
             const auto length = static_cast<std::int32_t>(prefix + weights.getWeight(last, 0));
-            // -1 reads as "no route yet", exactly as the lengths of the path records compare.
+            // -1 reads as "no route yet"; lengths compare as signed sums.
             if (bestLength == -1 || length < bestLength) {
                 bestLength = length;
                 bestOrder = order;

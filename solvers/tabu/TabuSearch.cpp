@@ -59,8 +59,10 @@ std::optional<Route> completeGreedily(const WeightMatrix& weights, Route route,
     return route;
 }
 
-// Three distinct vertices drawn from the seeded process-wide generator, then greedy steps from
-// k = 0 again. REQUIRES: at least three vertices.
+// Three distinct vertices drawn from the standard library's process-wide generator, then greedy
+// steps from k = 0 again. The generator is seeded here, from the wall clock in the program, as the
+// random fill seeds it: so that neither depends on what the other drew last. REQUIRES: at least
+// three vertices.
 std::optional<Route> restartRoute(const WeightMatrix& weights, unsigned seed,
                                   const RunLimits& limits) {
     const std::uint32_t n = weights.getVertexNumber();
