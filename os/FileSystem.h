@@ -15,13 +15,13 @@ namespace komiwojazer {
 // not offer fails with ENOTSUP.
 class FileSystem {
 public:
+    // The system's own calls, which never fail of themselves.
+    [[nodiscard]] static FileSystem& standard();
+
+    virtual ~FileSystem() = default;
     FileSystem() = default;
     FileSystem(const FileSystem&) = delete;
     FileSystem& operator=(const FileSystem&) = delete;
-    virtual ~FileSystem() = default;
-
-    // The system's own calls, which never fail of themselves.
-    [[nodiscard]] static FileSystem& standard();
 
     int openat(int directory, const char* name, int flags, mode_t mode = 0);
     // A regular file in directory without a name, which vanishes with its last descriptor unless

@@ -15,21 +15,17 @@ using TabuEntry = std::vector<std::uint32_t>; // remaining tenure, first positio
 // when the only vertex left is k itself, appends k.
 void greedyStep(const Graph& graph, Route& route, std::uint32_t k) {
     const std::uint32_t n = graph.getVertexNumber();
-    bool found = false;
-    std::uint32_t chosen = 0;
-    std::uint32_t chosenWeight = 0;
+    // Above every weight, so that the first candidate is taken.
+    std::uint64_t lightest = std::uint64_t{1} << 32;
+    std::uint32_t chosen = k;
     for (std::uint32_t j = 0; j < n; ++j) {
-        if (j == k || std::find(route.begin(), route.end(), j) != route.end()) {
-            continue;
-        }
-        const std::uint32_t weight = graph.getWeight(k, j);
-        if (!found || weight < chosenWeight) {
-            found = true;
+        const bool candidate = j != k && std::find(route.begin(), route.end(), j) == route.end();
+        if (candidate && graph.getWeight(k, j) < lightest) {
+            lightest = graph.getWeight(k, j);
             chosen = j;
-            chosenWeight = weight;
         }
     }
-    route.push_back(found ? chosen : k);
+    route.push_back(chosen);
 }
 
 Route initialRoute(const Graph& graph) {

@@ -162,37 +162,32 @@ TEST(Process, CtrlCEndsTheStepInProgress) {
     if (catchesCtrlC(getpid())) {
         GTEST_SKIP() << "/proc shows the handlers of valgrind or an emulator, not the program's";
     }
-    Program program;
-    // Each step ends at the next prompt, whether Ctrl-C ended it or not.
-    const auto interruptAndCount = [&](int prompts, int interruptions) {
-        program.interrupt();
-        ASSERT_TRUE(program.waitFor("Wybierz: ", prompts));
-        EXPECT_EQ(countOf(program.output, interrupted), interruptions);
-    };
-    program.type("1 60\n4 100\n5\n");
-    ASSERT_TRUE(program.waitFor("kryterium: 1000 iteracji\n\n"));
-    interruptAndCount(4, 1);
-    program.type("6\n");
-    ASSERT_TRUE(program.waitUntilCatchingCtrlC());
-    interruptAndCount(5, 2);
-    program.type("8 /proc/self/pagemap\n");
-    ASSERT_TRUE(program.waitUntilCatchingCtrlC());
-    interruptAndCount(6, 3);
     // Read in a millisecond, then 18 million distances: the Ctrl-C lands among those.
     const TempDir dir;
     std::string nodes = "DIMENSION: 6000 EDGE_WEIGHT_TYPE: EUC_2D NODE_COORD_SECTION\n";
     for (int k = 0; k < 6000; ++k) {
         nodes += std::to_string(k) + " " + std::to_string(k % 997) + " " + std::to_string(k) + "\n";
     }
-    program.type("9 " + dir.file("nodes.tsp", nodes) + "\n");
-    ASSERT_TRUE(program.waitUntilCatchingCtrlC());
-    interruptAndCount(7, 4);
-    program.type("7\n");
-    ASSERT_TRUE(program.waitFor("Pomiar 1 [s] (1 z 10 bez dywersyfikacji)...\n"));
-    interruptAndCount(8, 5);
-    program.type("1 15000\n");
-    ASSERT_TRUE(program.waitUntilCatchingCtrlC());
-    interruptAndCount(9, 6);
+    // What starts each step, and what shows it under way: a text, or else the program catching
+    // Ctrl-C. Each step ends at the next prompt, whether Ctrl-C ended it or not.
+    const std::pair<std::string, std::string> steps[] = {
+        {"1 60\n4 100\n5\n", "kryterium: 1000 iteracji\n\n"},
+        {"6\n", ""},
+        {"8 /proc/self/pagemap\n", ""},
+        {"9 " + dir.file("nodes.tsp", nodes) + "\n", ""},
+        {"7\n", "Pomiar 1 [s] (1 z 10 bez dywersyfikacji)...\n"},
+        {"1 15000\n", ""},
+    };
+    Program program;
+    for (int k = 0; k < static_cast<int>(std::size(steps)); ++k) {
+        const auto& [typed, underWay] = steps[k];
+        program.type(typed);
+        ASSERT_TRUE(underWay.empty() ? program.waitUntilCatchingCtrlC()
+                                     : program.waitFor(underWay));
+        program.interrupt();
+        ASSERT_TRUE(program.waitFor("Wybierz: ", k + 4));
+        EXPECT_EQ(countOf(program.output, interrupted), k + 1) << typed;
+    }
     program.type("2\n0\n");
     EXPECT_EQ(program.finish(), 0);
     EXPECT_EQ(countOf(program.output.substr(program.output.rfind("Przerwano")), "\t\n"), 60);
