@@ -14,6 +14,7 @@ namespace komiwojazer {
 namespace {
 
 using namespace komiwojazer::testing;
+using MeasurementSeries = FiveVertexTest;
 
 // The series' file for the five-vertex instance under the stop spy: without restarts every run
 // finds 25; with them the runs of 5, 10 and 15 s restart and find 22, 19 and 19.
@@ -32,9 +33,7 @@ std::string inDirectory(const TempDir& dir, const std::string& input, const Menu
 // The runs go pass by pass, each stop time without and then with diversification, each announced
 // before it starts; the file gets the averages per stop time, and a second series replaces it
 // without the first one's sums. The settings of choices 3 and 4 change nothing.
-TEST(MeasurementSeries, RunsInOrderAndWritesTheAverages) {
-    const TempDir dir;
-    const std::string five = dir.file("five.atsp", fiveVertexMatrix);
+TEST_F(MeasurementSeries, RunsInOrderAndWritesTheAverages) {
     StopSpy spy;
     const std::string shown = inDirectory(dir, "8 " + five + " 3 4 0 7 7", spy.options());
     ASSERT_EQ(spy.runs.size(), 160u);
@@ -60,7 +59,7 @@ TEST(MeasurementSeries, RunsInOrderAndWritesTheAverages) {
 
 // Ten lengths that add up to 125 average 12 and to 135 average 14 (halves go to the even
 // neighbour); sums beyond the 32-bit range saturate, and a sum that is no number gives 0.
-TEST(MeasurementSeries, AveragesRoundHalvesToEven) {
+TEST_F(MeasurementSeries, AveragesRoundHalvesToEven) {
     const std::pair<double, std::int32_t> cases[] = {{125, 12},
                                                      {135, 14},
                                                      {126, 13},
@@ -77,9 +76,7 @@ TEST(MeasurementSeries, AveragesRoundHalvesToEven) {
 
 // A series that does not finish writes no file and leaves an old one as it was: Ctrl-C ends the run
 // it hits, and a search whose tables do not fit ends the series after its first announcement.
-TEST(MeasurementSeries, SeriesCutShortWritesNothing) {
-    const TempDir dir;
-    const std::string five = dir.file("five.atsp", fiveVertexMatrix);
+TEST_F(MeasurementSeries, SeriesCutShortWritesNothing) {
     const std::string results = dir.file("wyniki-komiwojazer-ts.txt", "old\n");
     StopSpy spy{.interruptRun = 3, .interruptIteration = 500};
     EXPECT_NE(inDirectory(dir, "8 " + five + " 7", spy.options())
@@ -101,9 +98,7 @@ TEST(MeasurementSeries, SeriesCutShortWritesNothing) {
 
 // A Ctrl-C that comes as the last run ends finds the runs done: the file is written, and the next
 // choice, a tabu run, is not stopped by it.
-TEST(MeasurementSeries, CtrlCAfterTheLastRunKeepsTheResults) {
-    const TempDir dir;
-    const std::string five = dir.file("five.atsp", fiveVertexMatrix);
+TEST_F(MeasurementSeries, CtrlCAfterTheLastRunKeepsTheResults) {
     StopSpy spy{.interruptRun = 80, .interruptIteration = 1004};
     const std::string shown = inDirectory(dir, "8 " + five + " 7 5", spy.options());
     EXPECT_NE(shown.find("Zapis wynikow...\nGotowe!\n\n<menu>\nKadencja"), std::string::npos);
@@ -114,9 +109,7 @@ TEST(MeasurementSeries, CtrlCAfterTheLastRunKeepsTheResults) {
 
 // A results file that cannot be written (a directory, a pipe, a file this user may not replace in
 // a directory it may not write) never blocks the program: the lines are shown instead.
-TEST(MeasurementSeries, ResultsShownWhenTheFileCannotBeWritten) {
-    const TempDir dir;
-    const std::string five = dir.file("five.atsp", fiveVertexMatrix);
+TEST_F(MeasurementSeries, ResultsShownWhenTheFileCannotBeWritten) {
     ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
     std::filesystem::create_directory(dir.path / "directory");
     for (const std::string name : {"pipe", "directory", "directory/absent/file"}) {
@@ -136,12 +129,10 @@ TEST(MeasurementSeries, ResultsShownWhenTheFileCannotBeWritten) {
 
 // Output that cannot be written (a closed pipe, a full disk) is lost, not the series: the file
 // is written all the same, and the program ends with status 1 after saying so on err.
-TEST(MeasurementSeries, LostOutputStillWritesTheFile) {
+TEST_F(MeasurementSeries, LostOutputStillWritesTheFile) {
     struct Full : std::streambuf {
         int_type overflow(int_type) override { return traits_type::eof(); }
     } full;
-    const TempDir dir;
-    const std::string five = dir.file("five.atsp", fiveVertexMatrix);
     StopSpy spy;
     MenuOptions options = spy.options();
     options.measurements.resultsFile = dir / "results.txt";

@@ -93,6 +93,13 @@ inline const std::string fiveVertexMatrix =
     "DIMENSION: 5\nEDGE_WEIGHT_FORMAT: FULL_MATRIX\nEDGE_WEIGHT_SECTION\n"
     "0 9 3 7 8\n5 0 6 1 4\n2 8 0 9 5\n6 7 4 0 2\n3 6 5 8 0\n";
 
+// A directory of its own holding the five-vertex instance, for tests that run sessions on it.
+class FiveVertexTest : public ::testing::Test {
+protected:
+    const TempDir dir;
+    const std::string five = dir.file("five.atsp", fiveVertexMatrix);
+};
+
 // Stands in for the program's stop rule: records each run's stop time and restarts, stops it after
 // 1001 + stopTime / 5 iterations and seeds restarts with 4. On the five-vertex instance a search
 // with restarts then first restarts after iteration 1001 and finds 22 one iteration later and 19

@@ -14,6 +14,7 @@ namespace komiwojazer {
 namespace {
 
 using namespace komiwojazer::testing;
+using SolverRuns = FiveVertexTest;
 
 std::string report(const Graph& graph, const Route& route, double seconds) {
     std::ostringstream out;
@@ -23,7 +24,7 @@ std::string report(const Graph& graph, const Route& route, double seconds) {
 
 // The table's first line names the first entry with 0 and 0, every other line the entry, the
 // weight that reaches it and the running total; the time keeps six significant digits.
-TEST(SolverRuns, ReportListsEveryEdgeWithARunningTotal) {
+TEST_F(SolverRuns, ReportListsEveryEdgeWithARunningTotal) {
     const auto graph = fixtures::matrixGraph({{0, 1, 5}, {3, 0, 1}, {1, 7, 0}});
     EXPECT_EQ(report(*graph, {0, 2, 1, 0}, 1.5),
               "0\t0\t0\n2\t5\t5\n1\t7\t12\n0\t3\t15\nDlugosc trasy: 15\n\n"
@@ -38,9 +39,7 @@ TEST(SolverRuns, ReportListsEveryEdgeWithARunningTotal) {
 
 // Choice 5 hands the search the flag and the stop time of the settings: with diversification on,
 // the search restarts once on the five-vertex instance within 1003 iterations.
-TEST(SolverRuns, TabuChoiceRunsWithTheSettings) {
-    const TempDir dir;
-    const std::string five = dir.file("five.atsp", fiveVertexMatrix);
+TEST_F(SolverRuns, TabuChoiceRunsWithTheSettings) {
     StopSpy spy;
     const std::string shown = screen("8 " + five + " 5 3 5 4 7 3 5", spy.options());
     ASSERT_EQ(spy.runs.size(), 3u);
@@ -61,9 +60,7 @@ TEST(SolverRuns, TabuChoiceRunsWithTheSettings) {
 }
 
 // Ctrl-C ends a tabu search, which shows its best route so far; a refused stop time runs nothing.
-TEST(SolverRuns, TabuChoiceInterruptedOrRefused) {
-    const TempDir dir;
-    const std::string five = dir.file("five.atsp", fiveVertexMatrix);
+TEST_F(SolverRuns, TabuChoiceInterruptedOrRefused) {
     StopSpy spy{.interruptRun = 1, .interruptIteration = 30};
     EXPECT_NE(screen("8 " + five + " 3 5", spy.options())
                   .find("Dywersyfikacja wylaczona\n\n" + alarm("Przerwano") +
@@ -90,14 +87,13 @@ TEST(SolverRuns, TabuChoiceInterruptedOrRefused) {
 // vertices, where the full scan would take 107,104; branch and bound takes half of what is free and
 // needs 98,496 bytes for four vertices (the weights, the sorted rows, one block of queued nodes and
 // one of the search tree). A refusal keeps the instance.
-TEST(SolverRuns, RunsFitTheirMemoryToTheByte) {
-    const TempDir dir;
-    const std::string five = "8 " + dir.file("five.atsp", fiveVertexMatrix);
+TEST_F(SolverRuns, RunsFitTheirMemoryToTheByte) {
+    const std::string loadFive = "8 " + five;
     const std::string four = "8 " + dir.file("four.atsp", fourVertexMatrix);
     const std::string noMemory = alarm("Brak pamieci");
     // What is typed, the cap, whether the run fits, and the vertices that choice 2 then shows.
     const std::tuple<std::string, std::uint64_t, bool, int> cases[] = {
-        {five + " 5", 429, true, 5},     {five + " 5", 428, false, 5},
+        {loadFive + " 5", 429, true, 5}, {loadFive + " 5", 428, false, 5},
         {"1 90 5", 107'914, true, 90},   {"1 90 5", 107'913, false, 90},
         {"1 89 5", 104'757, true, 89},   {"1 89 5", 104'756, false, 89},
         {four + " 6", 196'992, true, 4}, {four + " 6", 196'991, false, 4},

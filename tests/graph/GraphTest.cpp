@@ -91,9 +91,10 @@ TEST(ArrayGraph, SizeOfAHugeCountDoesNotWrap) {
     EXPECT_EQ(ArrayGraph::bytesFor(std::uint64_t{1} << 32), saturated);
     const unsigned halfOfSize = std::numeric_limits<std::size_t>::digits / 2;
     EXPECT_EQ(ArrayGraph::tryCreate(std::uint64_t{1} << halfOfSize, saturated), nullptr);
-    EXPECT_EQ(ArrayGraph::bytesFor(3), 3 * 3 * 4 + 3 * sizeof(void*));
-    EXPECT_EQ(ArrayGraph::tryCreate(3, ArrayGraph::bytesFor(3) - 1), nullptr);
-    EXPECT_EQ(ArrayGraph::tryCreate(3, ArrayGraph::bytesFor(3))->getVertexNumber(), 3u);
+    // Three cities: 36 bytes of cells and three row pointers.
+    const std::uint64_t three = sizeof(void*) == 8 ? 60 : 48;
+    EXPECT_EQ(ArrayGraph::tryCreate(3, three - 1), nullptr);
+    EXPECT_EQ(ArrayGraph::tryCreate(3, three)->getVertexNumber(), 3u);
 }
 
 // Unlike a matrix cell, a zero weight makes a list node, which blocks later adds to the pair.

@@ -101,8 +101,6 @@ TEST(ProcessTimeStop, TicksAcrossTheClocksWrap) {
     EXPECT_EQ(watch.read(), 2.5);
     EXPECT_EQ(ticksBetween<std::int32_t>(2147483647 - 5, -2147483647 - 1 + 5), 11.0);
     EXPECT_EQ(ticksBetween<std::uint32_t>(4294967295u, 9u), 10.0);
-    EXPECT_EQ(ticksBetween<std::int64_t>(-3, 7), 10.0);
-    EXPECT_EQ(ticksBetween<double>(1.5, 4.0), 2.5);
 }
 
 } // namespace
