@@ -37,6 +37,44 @@ TEST_F(SolverRuns, ReportListsEveryEdgeWithARunningTotal) {
               "Dlugosc trasy: 0\n\nCzas wykonania algorytmu [s]: 1.2345e-06\n\n");
 }
 
+// Stand-ins for the processor clock: one ticks a millisecond for each iteration that the search
+// has done, the other a second at every reading.
+std::uint64_t iterationsDone = 0;
+std::clock_t ticksOfIterations() {
+    return static_cast<std::clock_t>(iterationsDone * CLOCKS_PER_SEC / 1000);
+}
+std::clock_t lastTicks = 0;
+std::clock_t secondPerReading() {
+    return lastTicks += CLOCKS_PER_SEC;
+}
+
+// The time that a report shows is the stopwatch's, read just before and just after the solver's
+// run: 200 iterations of a millisecond each for a tabu search, one second between the two
+// readings for branch and bound.
+TEST_F(SolverRuns, ReportsShowTheTimeOfTheRunAlone) {
+    MenuOptions options;
+    options.tabuStop = [](std::uint32_t) -> std::unique_ptr<TabuStop> {
+        class Counted final : public TabuStop {
+            void start() override { iterationsDone = 0; }
+            [[nodiscard]] bool reached(std::uint64_t done) override {
+                iterationsDone = done;
+                return done >= 200;
+            }
+            [[nodiscard]] unsigned restartSeed() override { return 1; }
+        };
+        return std::make_unique<Counted>();
+    };
+    options.processClock = ticksOfIterations;
+    std::ostringstream tabu;
+    tabu << "Czas wykonania algorytmu [s]: "
+         << static_cast<double>(200 * CLOCKS_PER_SEC / 1000) / CLOCKS_PER_SEC << '\n';
+    EXPECT_EQ(countOf(runSession("8 " + five + " 5 0", options).output, tabu.str()), 1);
+    options.processClock = secondPerReading;
+    EXPECT_EQ(countOf(runSession("8 " + five + " 6 0", options).output,
+                      "Czas wykonania algorytmu [s]: 1\n"),
+              1);
+}
+
 // Choice 5 hands the search the flag and the stop time of the settings: with diversification on,
 // the search restarts once on the five-vertex instance within 1003 iterations.
 TEST_F(SolverRuns, TabuChoiceRunsWithTheSettings) {
