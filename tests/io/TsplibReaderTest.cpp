@@ -146,6 +146,21 @@ TEST(TsplibReader, TokensAcrossReadBlocks) {
     EXPECT_EQ(std::string(at.first, stored.end()).substr(0, 20),
               std::string(at.second, weights.end()).substr(0, 20))
         << "at character " << at.first - stored.begin();
+    // Every kind of blank, and a byte order mark, which only the file's very start may skip, cut
+    // by a block boundary at each of their bytes.
+    for (std::size_t blanks = 65530; blanks <= 65540; ++blanks) {
+        const std::string pad(blanks, ' ');
+        const Outcome<TsplibInstance> loaded =
+            load(pad + "DIMENSION:\r\n2\r\nEDGE_WEIGHT_FORMAT:\vFULL_MATRIX\fEDGE_WEIGHT_"
+                       "SECTION\t0 12\r\n3 0",
+                 matrix);
+        ASSERT_EQ(loaded.ending, Ending::Finished) << blanks;
+        EXPECT_EQ(weightsOf(*loaded.result.graph), "0 12 3 0") << blanks;
+        EXPECT_EQ(load(pad + "\xEF\xBB\xBF" + "DIMENSION: 2" + matrixBody + "0 1 2 0", matrix)
+                      .result.refusal,
+                  R::MissingKeyword)
+            << blanks;
+    }
 }
 
 // Whatever is kept of a file counts against the budget, to the byte: a three-vertex matrix takes
