@@ -280,6 +280,16 @@ TEST(ResultsFile, AReplacedFileKeepsEverythingItCarried) {
               inodeFlags);
     ::close(replaced);
 
+    // The signal mask and the umask are as they were before each write.
+    sigset_t blocked;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGUSR1);
+    sigset_t previous;
+    ASSERT_EQ(::sigprocmask(SIG_BLOCK, &blocked, &previous), 0);
+    ASSERT_TRUE(replaceFile(path, "newer\n"));
+    sigset_t held;
+    ::sigprocmask(SIG_SETMASK, &previous, &held);
+    EXPECT_TRUE(sigismember(&held, SIGUSR1) == 1 && sigismember(&held, SIGINT) == 0);
     for (const mode_t mask : {0027, 0}) {
         const mode_t previous = ::umask(mask);
         const std::string fresh = dir / ("fresh" + std::to_string(mask));

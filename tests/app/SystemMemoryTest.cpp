@@ -55,6 +55,11 @@ TEST(SystemMemory, TheLeastRoomOfEveryLimitThatIsSet) {
          smallSystem,
          2000},
         {{{"cgroup", "0::/\n"}, {"fs/unified/memory.max", "700\n"}}, smallSystem, 700},
+        // The root of a hierarchy is one of a group's ancestors, in v2 and in v1.
+        {{{"cgroup", "0::/a/b\n"}, {"fs/memory.max", "900\n"}}, smallSystem, 900},
+        {{{"cgroup", "4:memory:/x/y\n"}, {"fs/memory/memory.limit_in_bytes", "800\n"}},
+         smallSystem,
+         800},
         // A v1 memory hierarchy beside others; usage above the limit leaves nothing.
         {{{"meminfo", meminfo},
           {"cgroup", "5:cpu:/x\n4:cpuacct,memory:/x\n"},
