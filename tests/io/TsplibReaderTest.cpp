@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -160,6 +162,28 @@ TEST(TsplibReader, TokensAcrossReadBlocks) {
                       .result.refusal,
                   R::MissingKeyword)
             << blanks;
+    }
+}
+
+// A read that fails ends the file where it failed: what is missing is reported missing.
+TEST(TsplibReader, AReadThatFailsEndsTheFile) {
+    // Fails every read after the first few, which bring one block each.
+    class FailingReads final : public FileSystem {
+    public:
+        explicit FailingReads(int good) : good(good) {}
+
+    private:
+        int fault(const char* call) override {
+            return std::string_view(call) == "read" && --good < 0 ? EIO : 0;
+        }
+        int good;
+    };
+    const testing::TempDir dir;
+    const std::string name =
+        dir.file("big", head + "2" + matrixBody + std::string(100'000, ' ') + "0 1 2 0");
+    for (const auto& [good, refusal] : {std::pair{0, R::MissingKeyword}, {1, R::Incomplete}}) {
+        FailingReads files(good);
+        EXPECT_EQ(readTsplibFile(name, matrix, {}, files).result.refusal, refusal) << good;
     }
 }
 
