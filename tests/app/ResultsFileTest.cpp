@@ -340,7 +340,9 @@ TEST(ResultsFile, AFullDiskOrAFileSizeLimitKeepsTheOldFile) {
         }
         const std::string whole = dir.file("whole", "old\n");
         const std::string linked = dir.file("linked", "old\n");
-        ::link(linked.c_str(), (dir / "second").c_str());
+        if (::link(linked.c_str(), (dir / "second").c_str()) != 0) {
+            return 1;
+        }
         static_cast<void>(dir.file("filler", std::string(56 * 1024, 'f')));
         const bool refused =
             !replaceFile(whole, big) && !replaceFile(linked, big) && !replaceFile(dir / "new", big);
