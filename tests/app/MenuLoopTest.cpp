@@ -98,12 +98,18 @@ TEST(MenuLoop, PromptsTakeOneWordEach) {
          "<menu>\nNieprawidlowy wybor\n\n<menu>\nNieprawidlowy wybor\n\n<menu>\nNieprawidlowy "
          "wybor\n\n" +
              end},
-        // Numbers beyond what the setting holds keep its nearest value.
-        {"4 99999999999 4 -99999999999999999999999 4",
+        // Numbers beyond what the setting holds keep its nearest value, also past 64 bits, where
+        // 2^64 + 1 must not wrap around to 1.
+        {"4 99999999999 4 -99999999999999999999999 4 18446744073709551617 4",
          time + "10\nPodaj nowy czas: \n" + time + "2147483647\nPodaj nowy czas: \n" + time +
-             "-2147483648\nPodaj nowy czas: \n" + farewellText},
+             "-2147483648\nPodaj nowy czas: \n" + time + "2147483647\nPodaj nowy czas: \n" +
+             farewellText},
     };
     for (const auto& [input, expected] : cases) {
+        // The end of the input, where every case ends, is a normal end.
+        const Session session = runSession(input);
+        EXPECT_EQ(session.status, 0) << input;
+        EXPECT_EQ(session.errors, "") << input;
         const std::string shown = screen(input);
         if (input.starts_with("12 ")) {
             // Two random weights: only the shape of the two rows is known.
