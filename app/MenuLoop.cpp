@@ -226,7 +226,8 @@ Menu::Next Menu::load(TsplibFormat format) {
     out << texts::fileNamePrompt << std::flush;
     // The name and the load share one reading of what is free.
     const std::uint64_t budget = memoryBudget();
-    const std::optional<Word> fileName = readWord(in, wordShare(budget));
+    // A word's share is never more than a table of the platform, so size_t holds it.
+    const std::optional<Word> fileName = readWord(in, static_cast<std::size_t>(wordShare(budget)));
     if (!fileName) {
         return inputEnded();
     }

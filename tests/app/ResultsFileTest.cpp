@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <functional>
 #include <linux/fs.h>
 #include <poll.h>
 #include <sched.h>
@@ -42,7 +43,7 @@ std::set<std::string> namesIn(const std::filesystem::path& directory) {
 
 // The system's calls, listed: the one numbered failAt fails with error, and a child process ends
 // right before the one numbered stopBefore, as a crash would end it there. Without unnamed files,
-// it stands in for a system that cannot make them.
+// it stands in for a system that cannot make them; meanwhile can change the files before a call.
 class FaultyFileSystem final : public FileSystem {
 public:
     std::vector<std::string> names; // of the calls so far
@@ -51,10 +52,14 @@ public:
     int error = 0;
     int stopBefore = 0;
     bool unnamedFiles = true;
+    std::function<void(int call)> meanwhile{};
 
 protected:
     int fault(const char* call) override {
         names.emplace_back(call);
+        if (meanwhile) {
+            meanwhile(calls + 1);
+        }
         if (++calls == stopBefore) {
             ::_exit(0);
         }
@@ -69,8 +74,21 @@ protected:
 // file with a second link, or a link to a file, these two rewritten in place, or a link to no file.
 enum class Before { Nothing, File, TwoLinks, Link, LinkToNothing };
 
-const std::string oldContents = "old results, longer than the new ones\n";
-const std::string newContents = "new results\n";
+// The old contents and the new: a file rewritten through a link grows, every other one shrinks, so
+// that an in-place rewrite is tried both ways.
+std::pair<std::string, std::string> contentsFor(Before before) {
+    const std::string longer = "old results, longer than the new ones\n";
+    const std::string shorter = "new results\n";
+    return before == Before::Link ? std::pair{shorter, longer} : std::pair{longer, shorter};
+}
+const std::string oldContents = contentsFor(Before::File).first;
+const std::string newContents = contentsFor(Before::File).second;
+
+mode_t currentUmask() {
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
 
 // Sets the directory up as before says and returns the path to write.
 std::string prepare(const TempDir& dir, Before before) {
@@ -79,7 +97,7 @@ std::string prepare(const TempDir& dir, Before before) {
     const std::string path = dir / "results.txt";
     if (before == Before::Link || before == Before::LinkToNothing) {
         if (before == Before::Link) {
-            static_cast<void>(dir.file("sub/target", oldContents));
+            static_cast<void>(dir.file("sub/target", contentsFor(before).first));
         }
         std::filesystem::create_symlink("sub/target", path);
     } else if (before != Before::Nothing) {
@@ -93,16 +111,18 @@ std::string prepare(const TempDir& dir, Before before) {
 }
 
 // Whatever call fails, with whatever error: when failure is reported the file holds exactly the
-// old contents, and when success is, exactly the new ones; its mode and links are kept, and no
-// temporary file remains. How to write is decided before the first write: a file that is being
-// replaced whole is never rewritten in place instead. The same holds where the system cannot make
-// unnamed files.
+// old contents, and when success is, exactly the new ones; its mode and links are kept, no
+// temporary file remains, and the umask is as it was. A sync of the new contents that fails is a
+// failure. How to write is decided before the first write: a file that is being replaced whole is
+// never rewritten in place instead. The same holds where the system cannot make unnamed files.
 TEST(ResultsFile, AFailedCallNeverCostsTheOldContents) {
     const TempDir dir;
+    const mode_t previousUmask = ::umask(022);
     const int errors[] = {ENOSPC, EIO, EDQUOT, EFBIG, EPERM, EACCES, EINTR, ENOTSUP};
     for (const bool unnamedFiles : {true, false}) {
         for (const Before before : {Before::Nothing, Before::File, Before::TwoLinks, Before::Link,
                                     Before::LinkToNothing}) {
+            const auto& [oldContents, newContents] = contentsFor(before);
             FaultyFileSystem counted;
             counted.unnamedFiles = unnamedFiles;
             ASSERT_TRUE(replaceFile(prepare(dir, before), newContents, counted));
@@ -122,6 +142,11 @@ TEST(ResultsFile, AFailedCallNeverCostsTheOldContents) {
                     faulty.error = error;
                     faulty.unnamedFiles = unnamedFiles;
                     const bool written = replaceFile(path, newContents, faulty);
+                    EXPECT_EQ(currentUmask(), 022u);
+                    // Once the new file holds the name, syncing the directory is only a courtesy.
+                    const auto failed = faulty.names.begin() + (failAt - 1);
+                    EXPECT_FALSE(written && *failed == "fsync" &&
+                                 std::find(faulty.names.begin(), failed, "renameat") == failed);
                     if (written) {
                         EXPECT_EQ(fileContents(path), newContents);
                     } else if (before == Before::Nothing || before == Before::LinkToNothing) {
@@ -144,6 +169,25 @@ TEST(ResultsFile, AFailedCallNeverCostsTheOldContents) {
             }
         }
     }
+    ::umask(previousUmask);
+}
+
+// A symbolic link that another user swaps in for the file between the look at the name and its
+// open is not followed: the file it leads to stays as it was.
+TEST(ResultsFile, ALinkSwappedInIsNotFollowed) {
+    const TempDir dir;
+    const std::string path = prepare(dir, Before::File);
+    const std::string victim = dir.file("victim", "victim\n");
+    FaultyFileSystem swapping;
+    swapping.meanwhile = [&](int call) {
+        if (swapping.names.back() == "openat" && call > 1) {
+            std::filesystem::remove(path);
+            std::filesystem::create_symlink("victim", path);
+        }
+    };
+    EXPECT_FALSE(replaceFile(path, newContents, swapping));
+    EXPECT_EQ(fileContents(victim), "victim\n");
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
 }
 
 // A write stopped after any of its steps, as a crash would stop it, leaves the name holding the
@@ -184,7 +228,8 @@ TEST(ResultsFile, AWriteStoppedAtAnyStepLeavesTheOldFileOrTheNew) {
 // directory it may not write, or another user's writable file in a sticky directory, is written
 // (and keeps its owner); its own read-only file, or another user's file that it may not write, is
 // refused and left as it was, though renaming over it would succeed; so is a new file where it may
-// not create one. Its own setuid file keeps its mode, replaced whole or rewritten in place.
+// not create one. Its own setuid file keeps its mode, replaced whole or rewritten in place, and a
+// file it may write but not read is written in place all the same.
 TEST(ResultsFile, WritesWhatThisUserMayWriteAndNothingElse) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "acting as a second user needs root";
@@ -209,6 +254,7 @@ TEST(ResultsFile, WritesWhatThisUserMayWriteAndNothingElse) {
         {made(open, "not-mine", 0644, 0), false},
         {made(closed, "own/mine", 04750, nobody), true},
         {made(open, "linked", 02750, nobody), true},
+        {made(closed, "write-only", 0222, nobody), true},
         {closed / "new", false},
     };
     ASSERT_EQ(::link(files[5].first.c_str(), (open / "second").c_str()), 0);
@@ -223,7 +269,7 @@ TEST(ResultsFile, WritesWhatThisUserMayWriteAndNothingElse) {
         }
         return bits;
     });
-    const mode_t modes[] = {0666, 0666, 0444, 0644, 04750, 02750};
+    const mode_t modes[] = {0666, 0666, 0444, 0644, 04750, 02750, 0222};
     for (std::size_t k = 0; k + 1 < std::size(files); ++k) {
         const auto& [path, writable] = files[k];
         EXPECT_EQ((written >> k & 1) != 0, writable) << path;
@@ -231,7 +277,7 @@ TEST(ResultsFile, WritesWhatThisUserMayWriteAndNothingElse) {
         EXPECT_EQ(statOf(path).st_uid, k == 0 || k == 1 || k == 3 ? 0u : nobody) << path;
         EXPECT_EQ(statOf(path).st_mode & 07777, modes[k]) << path;
     }
-    EXPECT_EQ(written >> 6 & 1, 0);
+    EXPECT_EQ(written >> 7 & 1, 0);
     EXPECT_FALSE(std::filesystem::exists(closed / "new"));
     EXPECT_NE(statOf(files[4].first).st_ino, mine);
     // Nothing was left behind where a replacement was tried and given up.
@@ -297,7 +343,14 @@ TEST(ResultsFile, AReplacedFileKeepsEverythingItCarried) {
         EXPECT_EQ(::umask(previous), mask);
         EXPECT_EQ(statOf(fresh).st_mode & 07777, 0666u & ~mask);
     }
-    EXPECT_EQ(namesIn(dir.path).size(), 3u);
+    // A file without an access control list gets none from the directory's default either.
+    const std::string plain = dir.file("plain", "old\n");
+    if (attributes) {
+        ASSERT_EQ(::setxattr(dir.path.c_str(), "system.posix_acl_default", acl, sizeof acl, 0), 0);
+    }
+    ASSERT_TRUE(replaceFile(plain, "new\n"));
+    EXPECT_EQ(::getxattr(plain.c_str(), "system.posix_acl_access", value, sizeof value), -1);
+    EXPECT_EQ(namesIn(dir.path).size(), 4u);
     if (!root || !attributes || !inodeFlags) {
         GTEST_SKIP() << "this file system or user cannot set an access control list, extended "
                         "attributes, inode flags or another group here";
@@ -355,8 +408,9 @@ TEST(ResultsFile, AFullDiskOrAFileSizeLimitKeepsTheOldFile) {
         EXPECT_EQ(status, 0) << "a write to a full disk cost an old file or left one behind";
     }
     const std::string path = dir.file("limited", "old\n");
+    // Contents exactly as long as the limit fit it.
     EXPECT_EQ(inChild([&] {
-                  const rlimit limit{100, 100};
+                  const rlimit limit{4, 4};
                   ::setrlimit(RLIMIT_FSIZE, &limit);
                   return !replaceFile(path, big) && replaceFile(path, "new\n") ? 0 : 1;
               }),
@@ -368,8 +422,7 @@ TEST(ResultsFile, AFullDiskOrAFileSizeLimitKeepsTheOldFile) {
 }
 
 // A symbolic link is followed as the system follows it, to a target of the longest name a
-// directory holds or to no file yet; where the system protects links planted in sticky
-// directories by other users, such a link is not followed.
+// directory holds or to no file yet, which gets what the umask leaves.
 TEST(ResultsFile, FollowsLinksAsTheSystemDoes) {
     const TempDir dir;
     std::filesystem::create_directory(dir.path / "sub");
@@ -385,18 +438,6 @@ TEST(ResultsFile, FollowsLinksAsTheSystemDoes) {
     EXPECT_TRUE(std::filesystem::is_symlink(dir.path / "link"));
     EXPECT_EQ(fileContents(target), "new\n");
     EXPECT_EQ(fileContents(dir / "sub/absent"), "new\n");
-
-    if (fileContents("/proc/sys/fs/protected_symlinks") != "1\n" || ::geteuid() != 0) {
-        GTEST_SKIP() << "the system does not protect links in sticky directories here, or this "
-                        "user cannot plant one as another user";
-    }
-    const TempDir sticky;
-    ASSERT_EQ(::chmod(sticky.path.c_str(), 01777), 0);
-    const std::string planted = sticky / "planted";
-    std::filesystem::create_symlink(target, planted);
-    ASSERT_EQ(::lchown(planted.c_str(), nobody, nobody), 0);
-    EXPECT_FALSE(replaceFile(planted, "newer\n"));
-    EXPECT_EQ(fileContents(target), "new\n");
 }
 
 // Where the file cannot be renamed over (here it is mounted on), it is rewritten in place; a FIFO
@@ -462,7 +503,8 @@ TEST(ResultsFile, ReadersSeeAWholeFileWhateverWritersDo) {
     EXPECT_EQ(namesIn(dir.path).size(), 1u);
 }
 
-// A writer stopped by Ctrl-C, SIGTERM or SIGHUP at any moment leaves no temporary file behind.
+// A writer stopped by Ctrl-C, SIGTERM or SIGHUP at any moment leaves no temporary file behind,
+// even where the system cannot make unnamed files and the new file has a name while it is written.
 TEST(ResultsFile, NoTemporaryFileOutlivesASignal) {
     const TempDir dir;
     const std::string path = dir / "results.txt";
@@ -474,8 +516,10 @@ TEST(ResultsFile, NoTemporaryFileOutlivesASignal) {
             const pid_t writer = ::fork();
             if (writer == 0) {
                 std::signal(signal, SIG_DFL);
-                for (bool told = false;;) {
-                    if (replaceFile(path, contents) && !std::exchange(told, true) &&
+                FaultyFileSystem named;
+                named.unnamedFiles = false;
+                for (bool told = false;; named.names.clear()) {
+                    if (replaceFile(path, contents, named) && !std::exchange(told, true) &&
                         ::write(ready[1], "!", 1) != 1) {
                         ::_exit(1);
                     }

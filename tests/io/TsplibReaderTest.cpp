@@ -219,22 +219,5 @@ TEST(TsplibReader, LoadsStayWithinTheirLimits) {
               Ending::Interrupted);
 }
 
-// A 77-byte file that promises 25000 vertices is judged by its size before 2.5 GB of matrix is
-// allocated: under an address-space limit that the matrix would break, it is still only cut.
-TEST(TsplibReader, ShortFileNeverCostsItsMatrix) {
-    if (const std::string why = testing::whyNoAddressSpaceLimit(); !why.empty()) {
-        GTEST_SKIP() << why;
-    }
-    EXPECT_EQ(testing::inChild([] {
-                  const rlimit limit{std::uint64_t{1} << 30, std::uint64_t{1} << 30};
-                  setrlimit(RLIMIT_AS, &limit);
-                  const Outcome<TsplibInstance> cut =
-                      load(head + "25000" + matrixBody + "0 1 2 3\n", matrix,
-                           {.memoryBudgetBytes = std::uint64_t{3} << 30});
-                  return cut.result.refusal == R::Incomplete ? 0 : 1;
-              }),
-              0);
-}
-
 } // namespace
 } // namespace komiwojazer
