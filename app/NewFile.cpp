@@ -151,10 +151,11 @@ Written NewFile::takeFreeName(const Place& place) {
     if (!temporaryPath.empty()) {
         return renameInto(place);
     }
-    if (files->linkUnnamed(file.get(), place.directory.get(), place.name.c_str()) == 0) {
-        return Written::Yes;
+    if (files->linkUnnamed(file.get(), place.directory.get(), place.name.c_str()) != 0) {
+        return errno == EEXIST ? Written::Again : Written::No;
     }
-    return errno == EEXIST ? Written::Again : Written::No;
+    syncName(place);
+    return Written::Yes;
 }
 
 Written NewFile::replace(const Place& place) {
@@ -177,9 +178,13 @@ Written NewFile::renameInto(const Place& place) {
         return Written::No;
     }
     temporaryPath.clear();
+    syncName(place);
+    return Written::Yes;
+}
+
+void NewFile::syncName(const Place& place) {
     // Makes the new name durable; the file is in place whatever this answers.
     static_cast<void>(files->fsync(place.directory.get()));
-    return Written::Yes;
 }
 
 void NewFile::discard() {

@@ -59,6 +59,8 @@ public:
 
 private:
     Written renameInto(const Place& place);
+    // Syncs the directory, once the file has its name there.
+    void syncName(const Place& place);
     void discard();
 
     FileSystem* files;         // the layer the file is made through

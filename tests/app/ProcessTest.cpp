@@ -245,6 +245,16 @@ TEST(Process, CtrlCAfterAStepDoesNotStopTheNext) {
     EXPECT_EQ(countOf(program.output, "Przerwano"), 0);
 }
 
+// A byte 0xFF, which a signed char would turn into the end of the input, is a key like any other.
+TEST(Process, AByteOfAllOnesDoesNotEndTheInput) {
+    Program program;
+    program.type("\xFF"
+                 "2\n0\n");
+    EXPECT_EQ(program.finish(), 0);
+    EXPECT_EQ(countOf(program.output, "Nieprawidlowy wybor\n"), 1);
+    EXPECT_EQ(countOf(program.output, "Brak wygenerowanych danych\n"), 1);
+}
+
 // A file whose size the system does not know (here the program's own environment, under /proc)
 // is read all the same.
 TEST(Process, FilesOfUnknownSizeAreRead) {

@@ -60,7 +60,7 @@ TEST(TsplibReader, FilesGiveTheirWeightsOrSayWhyNot) {
         // strtol's prefix, and numbers that cannot be a weight as written count as the heaviest.
         {matrix,
          head + "4" + matrixBody + "0 999 +7 12abc\n abc 0 0x10 -0\n -5 4294967295 0 4294967296\n" +
-             "99999999999999999999999 +-3 7-3 0",
+             "18446744073709551617 +-3 7-3 0",
          loaded, R::None, "", "0 999 7 12 0 0 0 0 900 900 0 900 900 0 7 0"},
         // The smallest file that holds its weights: one digit each, single blanks, no last newline.
         {matrix, "DIMENSION: 2\nEDGE_WEIGHT_FORMAT: FULL_MATRIX\nEDGE_WEIGHT_SECTION\n0 1 2 0",
