@@ -169,9 +169,11 @@ TEST(Process, CtrlCEndsTheStepInProgress) {
         nodes += std::to_string(k) + " " + std::to_string(k % 997) + " " + std::to_string(k) + "\n";
     }
     // Each step is under way once the program catches Ctrl-C, and ends at the next prompt.
-    const std::string steps[] = {"1 60\n6\n", "9 " + dir.file("nodes.tsp", nodes) + "\n",
-                                 "1 15000\n"};
+    const std::string steps[] = {"6\n", "9 " + dir.file("nodes.tsp", nodes) + "\n", "1 15000\n"};
     Program program;
+    // The instance is made before the first step, so that no Ctrl-C can land in its making.
+    program.type("1 60\n");
+    ASSERT_TRUE(program.waitFor("Wybierz: ", 2));
     for (int k = 0; k < static_cast<int>(std::size(steps)); ++k) {
         program.type(steps[k]);
         ASSERT_TRUE(program.waitUntilCatchingCtrlC());
