@@ -128,6 +128,12 @@ TEST(TsplibReader, DistancesRoundInSinglePrecisionTiesToEven) {
         EXPECT_EQ(pair.result.graph->getWeight(0, 1), weight) << point;
         EXPECT_EQ(pair.result.graph->getWeight(1, 0), weight) << point;
     }
+    // The largest single-precision value is a coordinate like any other: two nodes there are at
+    // the same point.
+    const std::string largest = "3.4028234663852886e38 0";
+    EXPECT_EQ(load(head + "2" + coordsBody + "1 " + largest + " 2 " + largest, coords)
+                  .result.graph->getWeight(0, 1),
+              0u);
 }
 
 TEST(TsplibReader, TokensAcrossReadBlocks) {
@@ -165,25 +171,29 @@ TEST(TsplibReader, TokensAcrossReadBlocks) {
     }
 }
 
-// A read that fails ends the file where it failed: what is missing is reported missing.
+// A read that fails ends the file where it failed: what is missing is reported missing. A read
+// that a signal cut short is read again.
 TEST(TsplibReader, AReadThatFailsEndsTheFile) {
-    // Fails every read after the first few, which bring one block each.
+    // Fails the reads after the first few, which bring one block each, with error.
     class FailingReads final : public FileSystem {
     public:
-        explicit FailingReads(int good) : good(good) {}
+        FailingReads(int good, int error) : good(good), error(error) {}
 
     private:
         int fault(const char* call) override {
-            return std::string_view(call) == "read" && --good < 0 ? EIO : 0;
+            const bool fails = std::string_view(call) == "read" && --good < 0;
+            return fails && error == EINTR ? std::exchange(error, 0) : fails ? error : 0;
         }
         int good;
+        int error;
     };
     const testing::TempDir dir;
     const std::string name =
         dir.file("big", head + "2" + matrixBody + std::string(100'000, ' ') + "0 1 2 0");
-    for (const auto& [good, refusal] : {std::pair{0, R::MissingKeyword}, {1, R::Incomplete}}) {
-        FailingReads files(good);
-        EXPECT_EQ(readTsplibFile(name, matrix, {}, files).result.refusal, refusal) << good;
+    for (const auto& [good, error, refusal] :
+         {std::tuple{0, EIO, R::MissingKeyword}, {1, EIO, R::Incomplete}, {1, EINTR, R::None}}) {
+        FailingReads files(good, error);
+        EXPECT_EQ(readTsplibFile(name, matrix, {}, files).result.refusal, refusal) << error;
     }
 }
 
@@ -206,6 +216,8 @@ TEST(TsplibReader, LoadsStayWithinTheirLimits) {
         {matrix, head + std::string(21, '0') + "3" + three, 87, Ending::OutOfMemory},
         {coords, head + "2" + twoNodes, twoNodesBytes, Ending::Finished},
         {coords, head + "2" + twoNodes, twoNodesBytes - 1, Ending::OutOfMemory},
+        // Three nodes take nine words: six, even with blanks to spare, are not all of them.
+        {coords, head + "3" + twoNodes + std::string(10, ' '), 40, Ending::Refused},
         {matrix, head + "3" + matrixBody + "0 1 2 3 0 4 5 6  ", threeBytes - 1, Ending::Refused},
         {matrix, head + "300" + three, 100, Ending::Refused},
         {matrix, head + "300" + three, std::uint64_t{1} << 40, Ending::Refused},
