@@ -172,16 +172,20 @@ TEST(TsplibReader, TokensAcrossReadBlocks) {
 }
 
 // A read that fails ends the file where it failed: what is missing is reported missing. A read
-// that a signal cut short is read again.
-TEST(TsplibReader, AReadThatFailsEndsTheFile) {
-    // Fails the reads after the first few, which bring one block each, with error.
+// that a signal cut short is read again. A load cancelled while a block is read stops before the
+// next one.
+TEST(TsplibReader, ReadingStopsWhereAReadFailsOrTheLoadIsCancelled) {
+    // Fails the reads after the first few, which bring one block each, with error; error 0 sets
+    // the cancel flag instead.
     class FailingReads final : public FileSystem {
     public:
         FailingReads(int good, int error) : good(good), error(error) {}
+        std::atomic<bool> cancel{false};
 
     private:
         int fault(const char* call) override {
             const bool fails = std::string_view(call) == "read" && --good < 0;
+            cancel = cancel || (fails && error == 0);
             return fails && error == EINTR ? std::exchange(error, 0) : fails ? error : 0;
         }
         int good;
@@ -195,6 +199,9 @@ TEST(TsplibReader, AReadThatFailsEndsTheFile) {
         FailingReads files(good, error);
         EXPECT_EQ(readTsplibFile(name, matrix, {}, files).result.refusal, refusal) << error;
     }
+    FailingReads cancelling(0, 0);
+    EXPECT_EQ(readTsplibFile(name, matrix, {.cancel = &cancelling.cancel}, cancelling).ending,
+              Ending::Interrupted);
 }
 
 // Whatever is kept of a file counts against the budget, to the byte: a three-vertex matrix takes
