@@ -5,6 +5,7 @@
 #include "app/MenuLoop.h"
 #include "solvers/tabu/TabuStop.h"
 #include "tests/Support.h"
+#include "tests/solvers/TestGraphs.h"
 
 #include <csignal>
 #include <memory>
@@ -30,11 +31,7 @@ inline const std::string farewellText =
     "walczac o zycie swoje i o powrot towarzyszy.\"\n"
     "(Homer, \"Odyseja\", przeklad wlasny zespolu komiwojazer)\n\n";
 
-// The worked four-vertex instance whose optimum is 0, 1, 2, 3, 0 of length 8.
-inline const std::string fourVertexMatrix =
-    "NAME: four\nTYPE: ATSP\nDIMENSION: 4\nEDGE_WEIGHT_TYPE: EXPLICIT\n"
-    "EDGE_WEIGHT_FORMAT: FULL_MATRIX\nEDGE_WEIGHT_SECTION\n0 3 5 9\n4 0 2 7\n6 8 0 1\n2 5 4 "
-    "0\nEOF\n";
+inline const std::string fourVertexMatrix = fixtures::matrixFile(fixtures::fourVertex);
 
 // Tabu runs cut to 200 iterations, so that no test waits for seconds.
 inline MenuOptions quickOptions() {
@@ -88,10 +85,7 @@ inline std::string screen(const std::string& input, const MenuOptions& options =
 
 namespace komiwojazer::testing {
 
-// The worked five-vertex instance of the tabu search: without restarts its best is 25.
-inline const std::string fiveVertexMatrix =
-    "DIMENSION: 5\nEDGE_WEIGHT_FORMAT: FULL_MATRIX\nEDGE_WEIGHT_SECTION\n"
-    "0 9 3 7 8\n5 0 6 1 4\n2 8 0 9 5\n6 7 4 0 2\n3 6 5 8 0\n";
+inline const std::string fiveVertexMatrix = fixtures::matrixFile(fixtures::fiveVertex);
 
 // A directory of its own holding the five-vertex instance, for tests that run sessions on it.
 class FiveVertexTest : public ::testing::Test {
