@@ -117,10 +117,13 @@ std::string prepare(const TempDir& dir, Before before) {
 // Whatever call fails, with whatever error: when failure is reported the file holds exactly the
 // old contents, and when success is, exactly the new ones; its mode and links are kept, a new file
 // gets what the umask leaves, no temporary file remains, and the umask and the signal mask are as
-// they were. A sync of the new contents that fails is a failure. How to write is decided before
-// the first write: a file that is being replaced whole is never rewritten in place instead. The
-// same holds where the system cannot make unnamed files.
-TEST(ResultsFile, AFailedCallNeverCostsTheOldContents) {
+// they were. A sync of the new contents that fails is a failure; a read or write cut short by a
+// signal is none. How to write is decided before the first write: a file that is being replaced
+// whole is never rewritten in place instead. Where it is replaced whole, a write stopped after any
+// step, as a crash would stop it, leaves the old file (or none) or the whole new one, since the
+// new file is on disk before it takes the name, and the name after. The same holds where the system
+// cannot make unnamed files.
+TEST(ResultsFile, AFailedCallOrACrashNeverCostsTheOldContents) {
     const TempDir dir;
     const mode_t previousUmask = ::umask(022);
     sigset_t blocked;
@@ -139,9 +142,13 @@ TEST(ResultsFile, AFailedCallNeverCostsTheOldContents) {
             FaultyFileSystem counted;
             counted.unnamedFiles = unnamedFiles;
             ASSERT_TRUE(replaceFile(prepare(dir, before), newContents, counted));
-            const auto firstWrite =
-                std::find(counted.names.begin(), counted.names.end(), "pwrite") -
-                counted.names.begin();
+            const auto& calls = counted.names;
+            const auto firstWrite = std::find(calls.begin(), calls.end(), "pwrite");
+            const auto named = std::find_if(calls.begin(), calls.end(), naming);
+            EXPECT_TRUE(named == calls.end() || std::find(firstWrite, named, "fsync") != named);
+            EXPECT_TRUE(named == calls.end() ||
+                        *std::prev(std::find_if(calls.rbegin(), calls.rend(), naming)) == "fsync");
+            const bool whole = before == Before::Nothing || before == Before::File;
             for (int failAt = 1; failAt <= counted.calls; ++failAt) {
                 for (const int error : errors) {
                     SCOPED_TRACE(::testing::Message()
@@ -164,18 +171,16 @@ TEST(ResultsFile, AFailedCallNeverCostsTheOldContents) {
                     const auto failed = faulty.names.begin() + (failAt - 1);
                     EXPECT_FALSE(written && *failed == "fsync" &&
                                  std::find_if(faulty.names.begin(), failed, naming) == failed);
-                    // A signal that cuts a read or a write short is no failure.
                     EXPECT_TRUE(written || error != EINTR ||
                                 (*failed != "pwrite" && *failed != "pread"));
-                    if (written) {
-                        EXPECT_EQ(fileContents(path), newContents);
+                    const bool there =
+                        written || (before != Before::Nothing && before != Before::LinkToNothing);
+                    EXPECT_EQ(std::filesystem::exists(path), there);
+                    if (there) {
+                        EXPECT_EQ(fileContents(path), written ? newContents : oldContents);
                         EXPECT_EQ(statOf(path).st_mode & 07777,
                                   before == Before::File || before == Before::TwoLinks ? 0640u
                                                                                        : 0644u);
-                    } else if (before == Before::Nothing || before == Before::LinkToNothing) {
-                        EXPECT_FALSE(std::filesystem::exists(path));
-                    } else {
-                        EXPECT_EQ(fileContents(path), oldContents);
                     }
                     std::set<std::string> expected = names;
                     expected.insert(before == Before::LinkToNothing ? "sub/target" : resultsName);
@@ -183,11 +188,24 @@ TEST(ResultsFile, AFailedCallNeverCostsTheOldContents) {
                     if (before == Before::TwoLinks) {
                         EXPECT_EQ(fileContents(dir / "sub/second"), fileContents(path));
                     }
-                    if (before == Before::File) {
-                        EXPECT_EQ(statOf(path).st_mode & 07777, 0640u);
-                        EXPECT_TRUE(!written || failAt <= firstWrite ||
-                                    statOf(path).st_ino != inode);
-                    }
+                    EXPECT_TRUE(before != Before::File || !written ||
+                                failAt <= firstWrite - calls.begin() ||
+                                statOf(path).st_ino != inode);
+                }
+                if (whole) {
+                    const std::string path = prepare(dir, before);
+                    EXPECT_EQ(inChild([&] {
+                                  FaultyFileSystem crashing;
+                                  crashing.stopBefore = failAt;
+                                  crashing.unnamedFiles = unnamedFiles;
+                                  return replaceFile(path, newContents, crashing) ? 1 : 2;
+                              }),
+                              0);
+                    const std::string seen =
+                        std::filesystem::exists(path) ? fileContents(path) : "nothing";
+                    EXPECT_TRUE(seen == newContents ||
+                                seen == (before == Before::Nothing ? "nothing" : oldContents))
+                        << "stopped before call " << failAt << ": " << seen;
                 }
             }
         }
@@ -212,47 +230,6 @@ TEST(ResultsFile, ALinkSwappedInIsNotFollowed) {
     EXPECT_FALSE(replaceFile(path, newContents, swapping));
     EXPECT_EQ(fileContents(victim), "victim\n");
     EXPECT_TRUE(std::filesystem::is_symlink(path));
-}
-
-// A write stopped after any of its steps, as a crash would stop it, leaves the name holding the
-// old file (or none) or the whole new one, wherever the file is replaced whole; and the new file
-// is on disk before it takes the name, and the name after, so that a crash of the machine cannot
-// leave it empty or lose it.
-TEST(ResultsFile, AWriteStoppedAtAnyStepLeavesTheOldFileOrTheNew) {
-    const TempDir dir;
-    for (const bool unnamedFiles : {true, false}) {
-        for (const Before before : {Before::Nothing, Before::File}) {
-            FaultyFileSystem counted;
-            counted.unnamedFiles = unnamedFiles;
-            ASSERT_TRUE(replaceFile(prepare(dir, before), newContents, counted));
-            const auto& calls = counted.names;
-            const auto named = std::find_if(calls.begin(), calls.end(), [](const std::string& c) {
-                return c == "linkUnnamed" || c == "renameat";
-            });
-            EXPECT_NE(std::find(std::find(calls.begin(), named, "pwrite"), named, "fsync"), named);
-            // The directory is synced once the file holds its name, so that the name lasts too.
-            const auto naming =
-                std::find_if(calls.rbegin(), calls.rend(), [](const std::string& c) {
-                    return c == "linkUnnamed" || c == "renameat";
-                });
-            EXPECT_EQ(*std::prev(naming), "fsync");
-            for (int stopBefore = 1; stopBefore <= counted.calls + 1; ++stopBefore) {
-                const std::string path = prepare(dir, before);
-                EXPECT_EQ(inChild([&] {
-                              FaultyFileSystem crashing;
-                              crashing.stopBefore = stopBefore;
-                              crashing.unnamedFiles = unnamedFiles;
-                              return replaceFile(path, newContents, crashing) ? 1 : 2;
-                          }),
-                          stopBefore <= counted.calls ? 0 : 1);
-                const std::string seen =
-                    std::filesystem::exists(path) ? fileContents(path) : "nothing";
-                EXPECT_TRUE(seen == newContents ||
-                            seen == (before == Before::Nothing ? "nothing" : oldContents))
-                    << "stopped before call " << stopBefore << ": " << seen;
-            }
-        }
-    }
 }
 
 // What an unprivileged user may write is what the system lets it write: a writable file in a
