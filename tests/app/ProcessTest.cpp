@@ -247,23 +247,16 @@ TEST(Process, CtrlCAfterAStepDoesNotStopTheNext) {
     EXPECT_EQ(countOf(program.output, "Przerwano"), 0);
 }
 
-// A byte 0xFF, which a signed char would turn into the end of the input, is a key like any other.
-TEST(Process, AByteOfAllOnesDoesNotEndTheInput) {
-    Program program;
-    program.type("\xFF"
-                 "2\n0\n");
-    EXPECT_EQ(program.finish(), 0);
-    EXPECT_EQ(countOf(program.output, "Nieprawidlowy wybor\n"), 1);
-    EXPECT_EQ(countOf(program.output, "Brak wygenerowanych danych\n"), 1);
-}
-
-// A file whose size the system does not know (here the program's own environment, under /proc)
-// is read all the same.
-TEST(Process, FilesOfUnknownSizeAreRead) {
+// What only a real process reads: a file whose size the system does not know (here the program's
+// own environment, under /proc) is read all the same, and a byte 0xFF at the start of the input,
+// which a signed char would turn into its end, is a key like any other.
+TEST(Process, FilesOfUnknownSizeAndInputOfAnyByte) {
     Program program({.environment = "X= DIMENSION: 2 EDGE_WEIGHT_FORMAT: FULL_MATRIX "
                                     "EDGE_WEIGHT_SECTION 0 4 6 0 "});
-    program.type("8 /proc/self/environ\n2\n0\n");
+    program.type("\xFF"
+                 "8 /proc/self/environ\n2\n0\n");
     EXPECT_EQ(program.finish(), 0);
+    EXPECT_EQ(countOf(program.output, "Nieprawidlowy wybor\n"), 1);
     EXPECT_NE(program.output.find("Wczytano - liczba wierzcholkow: 2\n\n"), std::string::npos);
     EXPECT_NE(program.output.find("\n0\t4\t\n6\t0\t\n\n"), std::string::npos);
 }
