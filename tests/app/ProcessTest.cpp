@@ -200,15 +200,18 @@ TEST(Process, CtrlCEndsTheStepInProgress) {
     EXPECT_EQ(printing.finish(), 0);
 }
 
-// Ctrl-C at any prompt ends the program, as it ends any program that waits for its input.
+// Ctrl-C at any prompt ends the program, as it ends any program that waits for its input, also
+// once a step has caught it and given back the handling it replaced.
 TEST(Process, CtrlCAtAPromptEndsTheProgram) {
-    for (const auto& [typed, prompt] :
-         {std::pair{"", "Wybierz: "}, std::pair{"1\n", "Liczba miast: "},
-          std::pair{"4\n", "Podaj nowy czas: "}, std::pair{"8\n", "Podaj nazwe pliku: "},
-          std::pair{"9\n", "Podaj nazwe pliku: "}}) {
+    for (const auto& [typed, prompt, count] : {std::tuple{"", "Wybierz: ", 1},
+                                               {"1\n", "Liczba miast: ", 1},
+                                               {"4\n", "Podaj nowy czas: ", 1},
+                                               {"8\n", "Podaj nazwe pliku: ", 1},
+                                               {"9\n", "Podaj nazwe pliku: ", 1},
+                                               {"1 3\n2\n", "Wybierz: ", 3}}) {
         Program program;
         program.type(typed);
-        ASSERT_TRUE(program.waitFor(prompt));
+        ASSERT_TRUE(program.waitFor(prompt, count));
         program.interrupt();
         EXPECT_EQ(program.finish(), 128 + SIGINT) << prompt;
     }

@@ -1,8 +1,7 @@
-#include "step/RunLimits.h"
+#include "step/Bytes.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdint>
 
 namespace komiwojazer {
@@ -27,17 +26,6 @@ TEST(Bytes, SaturateAtExactlyTheirEdge) {
     EXPECT_TRUE(fitsBudget(100, 100));
     EXPECT_FALSE(fitsBudget(101, 100));
     EXPECT_FALSE(fitsBudget(most, most));
-}
-
-// Branch and bound may take half of the budget and a word a quarter, never more than a table.
-TEST(Bytes, SharesOfABudget) {
-    EXPECT_EQ(branchAndBoundShare(101), 50u);
-    EXPECT_EQ(wordShare(403), 100u);
-    EXPECT_EQ(wordShare(saturatedBytes),
-              sizeof(void*) == 8 ? saturatedBytes / 4 : largestTableBytes);
-    const std::atomic<bool> set{true};
-    EXPECT_TRUE((RunLimits{0, &set}).cancelled());
-    EXPECT_FALSE(RunLimits{}.cancelled());
 }
 
 } // namespace
