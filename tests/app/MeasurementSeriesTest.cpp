@@ -126,23 +126,5 @@ TEST_F(MeasurementSeries, ResultsShownWhenTheFileCannotBeWritten) {
     }
 }
 
-// Output that cannot be written (a closed pipe, a full disk) is lost, not the series: the file
-// is written all the same, and the program ends with status 1 after saying so on err.
-TEST_F(MeasurementSeries, LostOutputStillWritesTheFile) {
-    struct Full : std::streambuf {
-        int_type overflow(int_type) override { return traits_type::eof(); }
-    } full;
-    StopSpy spy;
-    MenuOptions options = spy.options();
-    options.measurements.resultsFile = dir / "results.txt";
-    std::istringstream in("8 " + five + " 7 0");
-    std::ostream out(&full);
-    std::ostringstream errors;
-    EXPECT_EQ(runMenu(in, out, errors, options), 1);
-    EXPECT_EQ(errors.str(),
-              "+++ MELON MELON MELON +++ Blad zapisu wyjscia programu, wyjscie utracone +++\n");
-    EXPECT_EQ(fileContents(dir / "results.txt"), fiveVertexResults);
-}
-
 } // namespace
 } // namespace komiwojazer

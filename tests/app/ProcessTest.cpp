@@ -320,7 +320,8 @@ TEST(Process, ADataLimitRefusesAsOtherLimitsDo) {
 
 // Output that cannot be written is lost output, not success: past a file-size limit, and when the
 // reader of the output goes away (neither may kill the program), the program runs to its end and
-// exits with status 1 after one line on standard error. So is input that cannot be read.
+// exits with status 1 after one line on standard error; a series still writes its file. So is
+// input that cannot be read.
 TEST(Process, LostOutputIsNotASuccess) {
     const std::string lost =
         "+++ MELON MELON MELON +++ Blad zapisu wyjscia programu, wyjscie utracone +++\n";
@@ -345,12 +346,18 @@ TEST(Process, LostOutputIsNotASuccess) {
               "Wybierz: \nKonczenie...\n" +
                   unreadable.output.substr(unreadable.output.find("\"Opowiedz")));
 
-    Program piped;
+    // Lost output loses nothing else: a series still writes its file.
+    Program piped({.setUp = [&] {
+        if (chdir(dir.path.c_str()) != 0) {
+            _exit(126);
+        }
+    }});
     ASSERT_TRUE(piped.waitFor("Wybierz: "));
     piped.closeOutput();
-    piped.type("1 300\n2\n2\n0\n");
+    piped.type("1 3\n2\n7\n0\n");
     EXPECT_EQ(piped.finish(), 1);
     EXPECT_EQ(piped.errors, lost);
+    EXPECT_EQ(countOf(fileContents(dir / "wyniki-komiwojazer-ts.txt"), "\n"), 5);
 }
 
 } // namespace

@@ -165,19 +165,6 @@ TEST(TabuSearch, MatchesThePlainSearch) {
     }
 }
 
-// Weights whose lengths may wrap need the full scan whatever the switch size; at 30 vertices its
-// tables take 12,304 bytes.
-TEST(TabuSearch, WrappingWeightsTakeTheFullScansTables) {
-    std::srand(3);
-    const fixtures::RawGraph wrapping(fixtures::randomRows(30, fixtures::extremeWeights));
-    for (const std::uint64_t budget : {12'304, 12'303}) {
-        IterationStop stop(3, 1);
-        const Outcome<TabuResult> outcome = tabuSearch(wrapping, parameters(40, false, 1000, 0),
-                                                       stop, {.memoryBudgetBytes = budget});
-        EXPECT_EQ(outcome.ending, budget == 12'304 ? Ending::Finished : Ending::OutOfMemory);
-    }
-}
-
 // The specified form stops on processor time: with a stop time of 0 it stops at the first
 // iteration that sees time pass, which on the worked instance leaves 27 or, from the second, 25.
 // A tenure or criterion below 1 is no search.
