@@ -91,8 +91,6 @@ TEST_F(MeasurementSeries, SeriesCutShortWritesNothing) {
                         "Pomiar 1 [s] (1 z 10 bez dywersyfikacji)...\n" +
                         alarm("Brak pamieci") + "<menu>\n" + farewellText),
               std::string::npos);
-    EXPECT_EQ(inDirectory(dir, "7", quickOptions()),
-              "<menu>\n" + alarm("Brak zaladowanych danych") + "<menu>\n" + farewellText);
     EXPECT_EQ(fileContents(results), "old\n");
 }
 
@@ -105,25 +103,6 @@ TEST_F(MeasurementSeries, CtrlCAfterTheLastRunKeepsTheResults) {
     EXPECT_EQ(countOf(shown, "Przerwano"), 0);
     EXPECT_EQ(countOf(shown, "Dlugosc trasy: 19\n"), 1);
     EXPECT_EQ(fileContents(dir / "wyniki-komiwojazer-ts.txt"), fiveVertexResults);
-}
-
-// A results file that cannot be written (a directory in its place, a directory that is not there)
-// never blocks the program: the lines are shown instead.
-TEST_F(MeasurementSeries, ResultsShownWhenTheFileCannotBeWritten) {
-    std::filesystem::create_directory(dir.path / "directory");
-    for (const std::string name : {"directory", "directory/absent/file"}) {
-        StopSpy spy;
-        MenuOptions options = spy.options();
-        options.measurements.measurementTimes = {5};
-        options.measurements.repetitions = 1;
-        options.measurements.resultsFile = dir / name;
-        EXPECT_TRUE(
-            screen("8 " + five + " 7", options)
-                .ends_with("Zapis wynikow...\nczas - bez dywersyfikacji - z dywersyfikacja\n"
-                           "5 [s]: 25 22\n" +
-                           alarm("Blad zapisu pliku " + (dir / name)) + "<menu>\n" + farewellText))
-            << name;
-    }
 }
 
 } // namespace
