@@ -288,36 +288,6 @@ TEST(Process, ASeriesUnderAFileSizeLimitShowsItsResults) {
     EXPECT_EQ(fileContents(old), "the results of yesterday\n");
 }
 
-// Under a data-segment limit, as under an address-space limit, a file too short for its dimension
-// is cut, and an instance too large is refused before it is made.
-TEST(Process, ADataLimitRefusesAsOtherLimitsDo) {
-#if defined(KOMIWOJAZER_TESTS_UNDER_ASAN)
-    GTEST_SKIP() << "the address sanitizer cannot start under a small data-segment limit";
-#endif
-    // This process never catches Ctrl-C; valgrind and emulators do, and take more memory.
-    if (catchesCtrlC(getpid())) {
-        GTEST_SKIP() << "valgrind or an emulator cannot start the program under a small "
-                        "data-segment limit";
-    }
-    const TempDir dir;
-    // 2000 cities: a matrix of 16 MB, and a file long enough for it but one weight short.
-    std::string weights;
-    for (int k = 0; k < 2000 * 2000 - 1; ++k) {
-        weights += "1  ";
-    }
-    const std::string cut =
-        dir.file("cut.atsp",
-                 "DIMENSION: 2000 EDGE_WEIGHT_FORMAT: FULL_MATRIX EDGE_WEIGHT_SECTION " + weights);
-    Program program({.setUp = [] {
-        const rlimit limit{rlim_t{8} << 20, rlim_t{8} << 20};
-        setrlimit(RLIMIT_DATA, &limit);
-    }});
-    program.type("8 " + cut + "\n1 2000\n0\n");
-    EXPECT_EQ(program.finish(), 0);
-    EXPECT_NE(program.output.find(alarm("Niekompletny plik " + cut)), std::string::npos);
-    EXPECT_NE(program.output.find("Liczba miast: \n" + alarm("Brak pamieci")), std::string::npos);
-}
-
 // Output that cannot be written is lost output, not success: past a file-size limit, and when the
 // reader of the output goes away (neither may kill the program), the program runs to its end and
 // exits with status 1 after one line on standard error; a series still writes its file. So is

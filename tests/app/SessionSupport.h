@@ -50,11 +50,8 @@ inline Session runSession(const std::string& input, const MenuOptions& options =
     std::istringstream in(input);
     std::ostringstream out;
     std::ostringstream errors;
-    Session session;
-    session.status = runMenu(in, out, errors, options);
-    session.output = out.str();
-    session.errors = errors.str();
-    return session;
+    const int status = runMenu(in, out, errors, options);
+    return {out.str(), errors.str(), status};
 }
 
 // Measured times vary between runs: each is replaced by T.
@@ -80,10 +77,6 @@ inline std::string screen(const std::string& input, const MenuOptions& options =
     }
     return withoutTimes(rest);
 }
-
-} // namespace komiwojazer::testing
-
-namespace komiwojazer::testing {
 
 inline const std::string fiveVertexMatrix = fixtures::matrixFile(fixtures::fiveVertex);
 
