@@ -23,13 +23,12 @@ mode_t currentUmask() {
 }
 
 // The names of fd's extended attributes, access control lists among them; nothing when they
-// cannot be listed.
+// cannot be listed, and errno says why.
 std::optional<std::vector<std::string>> attributeNames(FileSystem& files, int fd) {
     const ssize_t size = files.flistxattr(fd, nullptr, 0);
     if (size <= 0) {
-        return size == 0 || unsupported(errno)
-                   ? std::optional<std::vector<std::string>>(std::vector<std::string>())
-                   : std::nullopt;
+        return size == 0 ? std::optional<std::vector<std::string>>(std::vector<std::string>())
+                         : std::nullopt;
     }
     std::string list(static_cast<std::size_t>(size), '\0');
     if (files.flistxattr(fd, list.data(), list.size()) != size) {
@@ -46,9 +45,11 @@ std::optional<std::vector<std::string>> attributeNames(FileSystem& files, int fd
 // an access control list that the directory's default gave it).
 bool copyAttributes(FileSystem& files, int from, int to) {
     const auto old = attributeNames(files, from);
+    const bool oldUnsupported = !old && unsupported(errno);
     const auto made = attributeNames(files, to);
     if (!old || !made) {
-        return false;
+        // A file system without them says so for both files: then there are none to carry.
+        return !old && !made && oldUnsupported && unsupported(errno);
     }
     for (const std::string& name : *made) {
         if (std::find(old->begin(), old->end(), name) == old->end() &&
@@ -72,7 +73,8 @@ bool copyFlags(FileSystem& files, int from, int to) {
     int old = 0;
     int made = 0;
     if (files.getFlags(from, old) != 0) {
-        return unsupported(errno);
+        // A file system without them says so for both files: then there are none to carry.
+        return unsupported(errno) && files.getFlags(to, made) != 0 && unsupported(errno);
     }
     if (files.getFlags(to, made) == 0 && made == old) {
         return true;
