@@ -28,41 +28,28 @@ void greedyStep(const Graph& graph, Route& route, std::uint32_t k) {
     route.push_back(chosen);
 }
 
-Route initialRoute(const Graph& graph) {
-    const std::uint32_t n = graph.getVertexNumber();
-    Route route{0};
-    if (n != 1) {
-        for (std::uint32_t k = 0; k + 2 <= n; ++k) {
-            greedyStep(graph, route, k);
-        }
+// Greedy steps k = 0, 1, ... from the given start until every vertex is on the route, which then
+// returns to where it began.
+Route greedyRoute(const Graph& graph, Route route) {
+    for (std::uint32_t k = 0; route.size() < graph.getVertexNumber(); ++k) {
+        greedyStep(graph, route, k);
     }
-    route.push_back(0);
+    route.push_back(route.front());
     return route;
 }
 
-// REQUIRES: at least three vertices.
+// Three distinct vertices drawn after seeding, then greedy steps. REQUIRES: three vertices or more.
 Route restartRoute(const Graph& graph, unsigned seed) {
     const std::uint32_t n = graph.getVertexNumber();
-    const auto draw = [n] { return static_cast<std::uint32_t>(std::rand()) % n; };
     std::srand(seed);
     Route route;
-    const std::uint32_t a = draw();
-    route.push_back(a);
-    std::uint32_t b = draw();
-    while (b == a) {
-        b = draw();
+    while (route.size() < 3) {
+        const std::uint32_t drawn = static_cast<std::uint32_t>(std::rand()) % n;
+        if (std::find(route.begin(), route.end(), drawn) == route.end()) {
+            route.push_back(drawn);
+        }
     }
-    route.push_back(b);
-    std::uint32_t c = draw();
-    while (c == a || c == b) {
-        c = draw();
-    }
-    route.push_back(c);
-    for (std::uint32_t k = 0; k + 4 <= n; ++k) {
-        greedyStep(graph, route, k);
-    }
-    route.push_back(a);
-    return route;
+    return greedyRoute(graph, route);
 }
 
 std::uint32_t fullLength(const Graph& graph, const Route& route) {
@@ -87,7 +74,7 @@ TabuResult plainTabuSearch(const Graph& graph, const TabuParameters& parameters,
     if (n == 0) {
         return outcome;
     }
-    Route currentRoute = initialRoute(graph);
+    Route currentRoute = greedyRoute(graph, {0});
     stop.start();
     if (n <= 3) {
         outcome.bestRoute = currentRoute;
