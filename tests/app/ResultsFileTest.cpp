@@ -175,7 +175,10 @@ TEST(ResultsFile, AFailedCallOrACrashNeverCostsTheOldContents) {
     for (const bool unnamedFiles : {true, false}) {
         for (const Before before : {Before::Nothing, Before::File, Before::TwoLinks, Before::Link,
                                     Before::LinkToNothing}) {
-            const auto& [oldContents, newContents] = contentsFor(before);
+            // Named copies, not a structured binding: lambdas below capture them.
+            const auto contents = contentsFor(before);
+            const std::string& oldContents = contents.first;
+            const std::string& newContents = contents.second;
             FaultyFileSystem counted;
             counted.unnamedFiles = unnamedFiles;
             ASSERT_TRUE(replaceFile(prepare(dir, before), newContents, counted));
@@ -310,7 +313,9 @@ TEST(ResultsFile, WritesWhatThisUserMayWriteAndNothingElse) {
     };
     ASSERT_EQ(::link(files[5].first.c_str(), (open / "second").c_str()), 0);
     const ino_t mine = statOf(files[4].first).st_ino;
-    for (const auto& [path, writable] : files) {
+    for (const auto& file : files) {
+        const std::string path = file.first;
+        const bool writable = file.second;
         EXPECT_EQ(inChild([&] {
                       return ::setgid(nobody) == 0 && ::setuid(nobody) == 0 &&
                              replaceFile(path, "new\n");
