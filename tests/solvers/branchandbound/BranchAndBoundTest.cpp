@@ -12,7 +12,6 @@
 #include <cstddef>
 #include <cstdlib>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 namespace komiwojazer {
@@ -29,12 +28,6 @@ void expectSameSearch(const Outcome<Result>& outcome, const Result& expected,
     EXPECT_EQ(actual.expansions, expected.expansions);
     EXPECT_EQ(actual.pushed, expected.pushed);
     EXPECT_EQ(actual.maxQueue, expected.maxQueue);
-}
-
-TEST(BranchAndBound, WorkedExampleKeysAndTrace) {
-    const auto graph = fixtures::matrixGraph(fixtures::fourVertex);
-    // (0) and (0, 1) push five children; (0, 1, 2) completes; (0, 2) at 12 stops the search.
-    expectSameSearch(branchAndBound(*graph, {}), {{0, 1, 2, 3, 0}, 3, 6, 4});
 }
 
 // The same pops, pushes and route as the plain search, and the optimum that brute force finds, in
