@@ -6,8 +6,6 @@
 
 #include <array>
 #include <cmath>
-#include <limits>
-#include <sys/stat.h>
 #include <utility>
 
 namespace komiwojazer {
@@ -32,9 +30,10 @@ std::string inDirectory(const TempDir& dir, const std::string& input, const Menu
 
 // The runs go pass by pass, each stop time without and then with diversification, each announced
 // before it starts; the file gets the averages per stop time, and a second series replaces it
-// without the first one's sums. The settings of choices 3 and 4 change nothing.
+// without the first one's sums. The settings of choices 3 and 4 change nothing. A Ctrl-C that comes
+// as the first series' last run ends finds the runs done and does not stop the second series.
 TEST_F(MeasurementSeries, RunsInOrderAndWritesTheAverages) {
-    StopSpy spy;
+    StopSpy spy{.interruptRun = 80, .interruptIteration = 1004};
     const std::string shown = inDirectory(dir, "8 " + five + " 3 4 0 7 7", spy.options());
     ASSERT_EQ(spy.runs.size(), 160u);
     for (std::size_t k = 0; k < spy.runs.size(); ++k) {
@@ -92,17 +91,6 @@ TEST_F(MeasurementSeries, SeriesCutShortWritesNothing) {
                         alarm("Brak pamieci") + "<menu>\n" + farewellText),
               std::string::npos);
     EXPECT_EQ(fileContents(results), "old\n");
-}
-
-// A Ctrl-C that comes as the last run ends finds the runs done: the file is written, and the next
-// choice, a tabu run, is not stopped by it.
-TEST_F(MeasurementSeries, CtrlCAfterTheLastRunKeepsTheResults) {
-    StopSpy spy{.interruptRun = 80, .interruptIteration = 1004};
-    const std::string shown = inDirectory(dir, "8 " + five + " 7 5", spy.options());
-    EXPECT_NE(shown.find("Zapis wynikow...\nGotowe!\n\n<menu>\nKadencja"), std::string::npos);
-    EXPECT_EQ(countOf(shown, "Przerwano"), 0);
-    EXPECT_EQ(countOf(shown, "Dlugosc trasy: 19\n"), 1);
-    EXPECT_EQ(fileContents(dir / "wyniki-komiwojazer-ts.txt"), fiveVertexResults);
 }
 
 } // namespace
