@@ -47,12 +47,14 @@ std::set<std::string> namesIn(const std::filesystem::path& directory) {
 // it stands in for a system that cannot make them; meanwhile can change the files before a call.
 class FaultyFileSystem final : public FileSystem {
 public:
+    explicit FaultyFileSystem(bool unnamedFiles = true, int failAt = 0, int error = 0)
+        : failAt(failAt), error(error), unnamedFiles(unnamedFiles) {}
     std::vector<std::string> names; // of the calls so far
     int calls = 0;
-    int failAt = 0;
-    int error = 0;
+    int failAt;
+    int error;
     int stopBefore = 0;
-    bool unnamedFiles = true;
+    bool unnamedFiles;
     std::function<void(int call)> meanwhile{};
 
 protected:
@@ -84,12 +86,6 @@ std::pair<std::string, std::string> contentsFor(Before before) {
 }
 const std::string oldContents = contentsFor(Before::File).first;
 const std::string newContents = contentsFor(Before::File).second;
-
-mode_t currentUmask() {
-    const mode_t mask = ::umask(022);
-    ::umask(mask);
-    return mask;
-}
 
 // Owner rw, user nobody rw, group r, mask rw, others nothing: the mode shows the mask.
 const unsigned char acl[] = {2,    0,    0,   0,   1,    0, 6, 0, 255, 255, 255, 255, 2,    0, 6, 0,
@@ -179,8 +175,7 @@ TEST(ResultsFile, AFailedCallOrACrashNeverCostsTheOldContents) {
             const auto contents = contentsFor(before);
             const std::string& oldContents = contents.first;
             const std::string& newContents = contents.second;
-            FaultyFileSystem counted;
-            counted.unnamedFiles = unnamedFiles;
+            FaultyFileSystem counted(unnamedFiles);
             ASSERT_TRUE(replaceFile(prepare(dir, before), newContents, counted));
             const auto& calls = counted.names;
             const auto firstWrite = std::find(calls.begin(), calls.end(), "pwrite");
@@ -200,12 +195,9 @@ TEST(ResultsFile, AFailedCallOrACrashNeverCostsTheOldContents) {
                         before != Before::Nothing && before != Before::LinkToNothing;
                     const ino_t inode = existing ? statOf(path).st_ino : 0;
                     const std::string carriedBefore = existing ? carried(path) : "";
-                    FaultyFileSystem faulty;
-                    faulty.failAt = failAt;
-                    faulty.error = error;
-                    faulty.unnamedFiles = unnamedFiles;
+                    FaultyFileSystem faulty(unnamedFiles, failAt, error);
                     const bool written = replaceFile(path, newContents, faulty);
-                    EXPECT_EQ(currentUmask(), 022u);
+                    EXPECT_EQ(::umask(022), 022u);
                     sigset_t held;
                     ::sigprocmask(SIG_BLOCK, nullptr, &held);
                     EXPECT_TRUE(sigismember(&held, SIGUSR1) == 1 &&
@@ -237,9 +229,8 @@ TEST(ResultsFile, AFailedCallOrACrashNeverCostsTheOldContents) {
                 if (whole) {
                     const std::string path = prepare(dir, before);
                     EXPECT_EQ(inChild([&] {
-                                  FaultyFileSystem crashing;
+                                  FaultyFileSystem crashing(unnamedFiles);
                                   crashing.stopBefore = failAt;
-                                  crashing.unnamedFiles = unnamedFiles;
                                   return replaceFile(path, newContents, crashing) ? 1 : 2;
                               }),
                               0);
@@ -442,8 +433,7 @@ TEST(ResultsFile, NoTemporaryFileOutlivesASignal) {
             const pid_t writer = ::fork();
             if (writer == 0) {
                 std::signal(signal, SIG_DFL);
-                FaultyFileSystem named;
-                named.unnamedFiles = false;
+                FaultyFileSystem named(false);
                 for (bool told = false;; named.names.clear()) {
                     if (replaceFile(path, contents, named) && !std::exchange(told, true) &&
                         ::write(ready[1], "!", 1) != 1) {
