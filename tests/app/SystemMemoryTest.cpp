@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <climits>
 #include <cstdio>
 #include <fcntl.h>
 #include <limits>
