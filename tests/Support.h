@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -15,7 +15,6 @@
 
 namespace komiwojazer::testing {
 
-// A fresh directory of this test's own, removed with the object.
 class TempDir {
 public:
     TempDir() {
@@ -31,7 +30,6 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    // Writes a file into the directory and returns its path.
     [[nodiscard]] std::string file(const std::string& name, const std::string& contents) const {
         std::ofstream(path / name, std::ios::binary) << contents;
         return (path / name).string();
@@ -45,9 +43,7 @@ public:
 
 inline std::string fileContents(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
-    std::stringstream contents;
-    contents << file.rdbuf();
-    return contents.str();
+    return {std::istreambuf_iterator<char>(file), {}};
 }
 
 // Runs body in a child process and returns its exit status, or 128 plus the signal that ended it.
@@ -100,7 +96,6 @@ inline int countOf(const std::string& text, const std::string& part) {
     return count;
 }
 
-// A failure line as the user sees it, with the empty line that follows it.
 inline std::string alarm(const std::string& text) {
     return "+++ MELON MELON MELON +++ " + text + " +++\n\n";
 }

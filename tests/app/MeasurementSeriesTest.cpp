@@ -19,7 +19,7 @@ using MeasurementSeries = FiveVertexTest;
 const std::string fiveVertexResults = "czas - bez dywersyfikacji - z dywersyfikacja\n"
                                       "1 [s]: 25 25\n5 [s]: 25 22\n10 [s]: 25 19\n15 [s]: 25 19\n";
 
-// Runs the session in a directory of its own, where the default results file goes.
+// The default results file goes to the working directory.
 std::string inDirectory(const TempDir& dir, const std::string& input, const MenuOptions& options) {
     const std::filesystem::path before = std::filesystem::current_path();
     std::filesystem::current_path(dir.path);

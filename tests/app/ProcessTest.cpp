@@ -16,7 +16,6 @@ namespace {
 
 using namespace komiwojazer::testing;
 
-// Whether /proc shows a handler for Ctrl-C in the process.
 bool catchesCtrlC(pid_t pid) {
     const std::string status = fileContents("/proc/" + std::to_string(pid) + "/status");
     const std::size_t at = status.find("SigCgt:");
@@ -105,7 +104,6 @@ public:
 
     void interrupt() const { kill(pid, SIGINT); }
 
-    // Closes the input, reads the rest of the output and errors and returns the exit status.
     int finish() {
         close(std::exchange(toProgram, -1));
         while (fromProgram >= 0 && readMore(fromProgram, output)) {

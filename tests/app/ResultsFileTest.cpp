@@ -111,7 +111,6 @@ bool dress(const std::string& path) {
     return all;
 }
 
-// What a file carries besides its contents.
 std::string carried(const std::string& path) {
     const struct stat info = statOf(path);
     const int file = ::open(path.c_str(), O_RDONLY);

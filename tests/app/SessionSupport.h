@@ -78,13 +78,10 @@ inline std::string screen(const std::string& input, const MenuOptions& options =
     return withoutTimes(rest);
 }
 
-inline const std::string fiveVertexMatrix = fixtures::matrixFile(fixtures::fiveVertex);
-
-// A directory of its own holding the five-vertex instance, for tests that run sessions on it.
 class FiveVertexTest : public ::testing::Test {
 protected:
     const TempDir dir;
-    const std::string five = dir.file("five.atsp", fiveVertexMatrix);
+    const std::string five = dir.file("five.atsp", fixtures::matrixFile(fixtures::fiveVertex));
 };
 
 // Stands in for the program's stop rule: records each run's stop time and restarts, stops it after

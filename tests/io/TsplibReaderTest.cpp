@@ -19,7 +19,6 @@ using R = TsplibRefusal;
 constexpr TsplibFormat matrix = TsplibFormat::FullMatrix;
 constexpr TsplibFormat coords = TsplibFormat::Euclidean2D;
 
-// Reads text as an instance file of the given layout.
 Outcome<TsplibInstance> load(const std::string& text, TsplibFormat format,
                              const RunLimits& limits = {}) {
     const testing::TempDir dir;
@@ -31,7 +30,6 @@ const std::string matrixBody = "\nEDGE_WEIGHT_FORMAT: FULL_MATRIX \nEDGE_WEIGHT_
 const std::string coordsBody = "\nEDGE_WEIGHT_TYPE: EUC_2D\nNODE_COORD_SECTION\n";
 const std::string bom = "\xEF\xBB\xBF";
 
-// The weights of a graph, row by row, separated by blanks.
 std::string weightsOf(const ArrayGraph& graph) {
     std::string weights;
     for (std::uint32_t i = 0; i < graph.getVertexNumber(); ++i) {

@@ -41,7 +41,6 @@ inline const WeightRows fourVertex{{0, 3, 5, 9}, {4, 0, 2, 7}, {6, 8, 0, 1}, {2,
 inline const WeightRows fiveVertex{
     {0, 9, 3, 7, 8}, {5, 0, 6, 1, 4}, {2, 8, 0, 9, 5}, {6, 7, 4, 0, 2}, {3, 6, 5, 8, 0}};
 
-// A TSPLIB file that gives rows as a full matrix.
 inline std::string matrixFile(const WeightRows& rows) {
     std::string file = "NAME: t\nTYPE: ATSP\nDIMENSION: " + std::to_string(rows.size()) +
                        "\nEDGE_WEIGHT_TYPE: EXPLICIT\nEDGE_WEIGHT_FORMAT: FULL_MATRIX\n"
@@ -55,7 +54,6 @@ inline std::string matrixFile(const WeightRows& rows) {
     return file + "EOF\n";
 }
 
-// An ArrayGraph with the off-diagonal weights of rows.
 inline std::unique_ptr<ArrayGraph> matrixGraph(const WeightRows& rows) {
     auto graph = std::make_unique<ArrayGraph>(static_cast<std::uint32_t>(rows.size()));
     for (std::uint32_t i = 0; i < rows.size(); ++i) {
@@ -68,7 +66,6 @@ inline std::unique_ptr<ArrayGraph> matrixGraph(const WeightRows& rows) {
     return graph;
 }
 
-// An ArrayGraph filled by the program's random fill with a fixed seed.
 inline std::unique_ptr<ArrayGraph> randomGraph(std::uint32_t n, std::uint32_t maxWeight,
                                                unsigned seed) {
     auto graph = std::make_unique<ArrayGraph>(n);

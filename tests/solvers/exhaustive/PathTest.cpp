@@ -9,7 +9,6 @@
 namespace komiwojazer {
 namespace {
 
-// Every entry, as printPath writes it.
 std::string printed(const Path& path) {
     std::ostringstream out;
     path.printPath(out);
