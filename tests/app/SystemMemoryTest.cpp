@@ -14,7 +14,7 @@
 namespace komiwojazer {
 namespace {
 
-using komiwojazer::testing::TempDir;
+using namespace komiwojazer::testing;
 
 // What sysconf says on a system with pages of 4096 bytes, 100 of them physical and 10 available;
 // -1 is "not known". The variants know less, or report no page free.
@@ -85,39 +85,34 @@ TEST(SystemMemory, TheLeastRoomOfEveryLimitThatIsSet) {
 // bytes here); under a data-segment limit, the limit less the data pages, as this process's own
 // statm shows them, read again right after without a heap allocation.
 TEST(SystemMemory, RoomUnderTheProcessLimits) {
-    if (const std::string why = komiwojazer::testing::whyNoAddressSpaceLimit(); !why.empty()) {
+    if (const std::string why = whyNoAddressSpaceLimit(); !why.empty()) {
         GTEST_SKIP() << why;
     }
     const TempDir dir;
+    const auto pageSizeOnly = system<4096, -1, -1>;
     const MemorySources sources{dir / "none", dir.file("statm", "1000 200 0 0 0 300 0\n"),
-                                dir / "none", dir / "none",
-                                [](int name) { return name == _SC_PAGESIZE ? 4096L : -1L; }};
-    EXPECT_EQ(komiwojazer::testing::inChild([&] {
-                  const rlimit limit{rlim_t{1} << 30, RLIM_INFINITY};
+                                dir / "none", dir / "none", pageSizeOnly};
+    const std::uint64_t gib = std::uint64_t{1} << 30;
+    EXPECT_EQ(inChild([&] {
+                  const rlimit limit{gib, RLIM_INFINITY};
                   return setrlimit(RLIMIT_AS, &limit) == 0 &&
-                                 availableMemoryBytes(sources) ==
-                                     (std::uint64_t{1} << 30) - 4096 * 1000
-                             ? 0
-                             : 1;
+                         availableMemoryBytes(sources) == gib - 4096 * 1000;
               }),
-              0);
-    EXPECT_EQ(komiwojazer::testing::inChild([] {
-                  const rlimit limit{rlim_t{1} << 30, RLIM_INFINITY};
+              1);
+    EXPECT_EQ(inChild([&] {
+                  const rlimit limit{gib, RLIM_INFINITY};
                   setrlimit(RLIMIT_DATA, &limit);
-                  MemorySources own;
-                  own.meminfo = own.cgroupList = "/nonexistent";
-                  own.systemValue = [](int name) { return name == _SC_PAGESIZE ? 4096L : -1L; };
-                  const std::uint64_t room = availableMemoryBytes(own);
+                  const std::uint64_t room =
+                      availableMemoryBytes({"/nonexistent", "/proc/self/statm", "/nonexistent",
+                                            "/nonexistent", pageSizeOnly});
                   char statm[256] = {};
                   const int file = ::open("/proc/self/statm", O_RDONLY);
                   unsigned long long pages = 0;
                   return ::read(file, statm, sizeof statm - 1) > 0 &&
-                                 std::sscanf(statm, "%*u %*u %*u %*u %*u %llu", &pages) == 1 &&
-                                 room == (std::uint64_t{1} << 30) - pages * 4096
-                             ? 0
-                             : 1;
+                         std::sscanf(statm, "%*u %*u %*u %*u %*u %llu", &pages) == 1 &&
+                         room == gib - pages * 4096;
               }),
-              0);
+              1);
 }
 
 } // namespace
