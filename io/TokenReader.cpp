@@ -1,11 +1,8 @@
 #include "io/TokenReader.h"
 
-#include "io/Words.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
-#include <limits>
 #include <sys/stat.h>
 
 namespace komiwojazer {
@@ -13,46 +10,6 @@ namespace {
 
 constexpr std::size_t blockSize = std::size_t{1} << 16;
 constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
-constexpr std::uint32_t heaviest = std::numeric_limits<std::uint32_t>::max();
-
-constexpr bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// Converts a word the way strtol does in base 10, fed piece by piece so that a word of any length
-// is read in constant memory.
-class WeightParser {
-public:
-    void feed(const char* begin, const char* end) {
-        for (const char* c = begin; c != end && stage != Stage::Done; ++c) {
-            if (stage == Stage::Sign && (*c == '+' || *c == '-')) {
-                negative = *c == '-';
-                stage = Stage::FirstDigit;
-            } else if (isDigit(*c)) {
-                value = std::min(value * 10 + static_cast<std::uint64_t>(*c - '0'), overflow);
-                stage = Stage::Digits;
-            } else {
-                stage = Stage::Done;
-            }
-        }
-    }
-
-    [[nodiscard]] std::uint32_t weight() const {
-        if (value == 0) {
-            return 0;
-        }
-        return negative || value > heaviest ? heaviest : static_cast<std::uint32_t>(value);
-    }
-
-private:
-    enum class Stage { Sign, FirstDigit, Digits, Done };
-    // Any value above the 32-bit range gives the same weight; saturating here avoids overflow.
-    static constexpr std::uint64_t overflow = std::uint64_t{heaviest} + 1;
-
-    Stage stage = Stage::Sign; // where in "[sign] digits" the next character falls
-    bool negative = false;     // a minus sign came first
-    std::uint64_t value = 0;   // the digits read so far, saturated at overflow
-};
 
 } // namespace
 
@@ -105,45 +62,6 @@ Shortfall TokenReader::next(std::string& word, std::size_t maxLength) {
     const bool tooLong = kept.tooLong();
     word = kept.take();
     return read == Shortfall::None && tooLong ? Shortfall::TooLong : read;
-}
-
-Shortfall TokenReader::nextWeight(std::uint32_t& weight) {
-    WeightParser parser;
-    const Shortfall read =
-        readWord([&](const char* begin, const char* end) { parser.feed(begin, end); });
-    if (read == Shortfall::None) {
-        weight = parser.weight();
-    }
-    return read;
-}
-
-template <typename Consume> Shortfall TokenReader::readWord(Consume&& consume) {
-    while (true) {
-        while (position < filled && isBlank(block[position])) {
-            ++position;
-        }
-        if (position < filled) {
-            break;
-        }
-        if (const Shortfall read = refill(); read != Shortfall::None) {
-            return read;
-        }
-    }
-    while (true) {
-        const std::size_t start = position;
-        while (position < filled && !isBlank(block[position])) {
-            ++position;
-        }
-        consume(block.data() + start, block.data() + position);
-        if (position < filled) {
-            return Shortfall::None;
-        }
-        // A word at the end of a block goes on in the next one, unless the file ends there; a
-        // load cancelled there has not read it whole.
-        if (const Shortfall read = refill(); read != Shortfall::None) {
-            return read == Shortfall::Cancelled ? read : Shortfall::None;
-        }
-    }
 }
 
 Shortfall TokenReader::refill() {

@@ -164,9 +164,9 @@ private:
         for (std::uint32_t i = 0; i < n; ++i) {
             for (std::uint32_t j = 0; j < n; ++j) {
                 std::uint32_t weight = 0;
-                if (auto ended =
-                        stoppedShort(reader.nextWeight(weight), TsplibRefusal::Incomplete)) {
-                    return std::move(*ended);
+                // Checked here first: this runs for every weight, the call only at the end.
+                if (const Shortfall read = reader.nextWeight(weight); read != Shortfall::None) {
+                    return *stoppedShort(read, TsplibRefusal::Incomplete);
                 }
                 if (i != j) {
                     graph->addEdge(i, j, weight);
