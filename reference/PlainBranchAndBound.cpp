@@ -63,12 +63,8 @@ void pop(NodeQueue& queue) {
 }
 
 bool onRoute(const SearchNode& node, std::size_t from, std::size_t to, std::uint32_t vertex) {
-    for (std::size_t t = from; t <= to; ++t) {
-        if (node.at(t) == vertex) {
-            return true;
-        }
-    }
-    return false;
+    const auto end = node.begin() + static_cast<std::ptrdiff_t>(to) + 1;
+    return std::find(node.begin() + static_cast<std::ptrdiff_t>(from), end, vertex) != end;
 }
 
 // The child's route ends with k and leaves at least one vertex unvisited.

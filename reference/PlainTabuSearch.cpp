@@ -120,14 +120,10 @@ TabuResult plainTabuSearch(const Graph& graph, const TabuParameters& parameters,
                 }
             }
 
-            std::vector<TabuEntry> kept;
             for (TabuEntry& entry : tabuList) {
                 entry.at(0) -= 1;
-                if (entry.at(0) != 0) {
-                    kept.push_back(entry);
-                }
             }
-            tabuList = std::move(kept);
+            std::erase_if(tabuList, [](const TabuEntry& entry) { return entry.at(0) == 0; });
             tabuList.push_back(pending);
 
             ++iterationsWithoutImprovement;
