@@ -80,11 +80,9 @@ inline std::string whyNoAddressSpaceLimit() {
         getrlimit(RLIMIT_AS, &limit);
         limit.rlim_cur = rlim_t{1} << 30;
         return setrlimit(RLIMIT_AS, &limit) == 0 && getrlimit(RLIMIT_AS, &applied) == 0 &&
-                       applied.rlim_cur == limit.rlim_cur
-                   ? 0
-                   : 1;
+               applied.rlim_cur == limit.rlim_cur;
     });
-    return applies == 0 ? "" : "this system does not apply an address-space limit (an emulator?)";
+    return applies == 1 ? "" : "this system does not apply an address-space limit (an emulator?)";
 #endif
 }
 
