@@ -24,9 +24,11 @@ bool catchesCtrlC(pid_t pid) {
 }
 
 struct Launch {
-    const char* output = nullptr;  // a file for standard output instead of the pipe
-    const char* environment = "";  // the program's one environment variable
-    int pipeSize = 0;              // the output pipe's capacity, when not 0
+    const char* output = nullptr; // a file for standard output instead of the pipe
+    const char* environment = ""; // the program's one environment variable
+    int pipeSize = 0;             // the output pipe's capacity, when not 0
+    const char* directory = ".";  // the program's working directory
+    rlim_t fileSizeLimit = RLIM_INFINITY;
     std::function<void()> setUp{}; // run in the program's process before it starts
 };
 
@@ -47,6 +49,11 @@ public:
             dup2(pipes[0][0], STDIN_FILENO);
             dup2(launch.output ? open(launch.output, O_WRONLY) : pipes[1][1], STDOUT_FILENO);
             dup2(pipes[2][1], STDERR_FILENO);
+            const rlimit limit{launch.fileSizeLimit, launch.fileSizeLimit};
+            if (chdir(launch.directory) != 0 ||
+                (limit.rlim_cur != RLIM_INFINITY && setrlimit(RLIMIT_FSIZE, &limit) != 0)) {
+                _exit(126);
+            }
             if (launch.setUp) {
                 launch.setUp();
             }
@@ -261,12 +268,7 @@ TEST(Process, FilesOfUnknownSizeAndInputOfAnyByte) {
 TEST(Process, ASeriesUnderAFileSizeLimitShowsItsResults) {
     const TempDir dir;
     const std::string old = dir.file("wyniki-komiwojazer-ts.txt", "the results of yesterday\n");
-    Program program({.setUp = [&] {
-        const rlimit limit{40, 40};
-        if (chdir(dir.path.c_str()) != 0 || setrlimit(RLIMIT_FSIZE, &limit) != 0) {
-            _exit(126);
-        }
-    }});
+    Program program({.directory = dir.path.c_str(), .fileSizeLimit = 40});
     // Three cities: every run ends at once.
     program.type("1 3\n7\n0\n");
     EXPECT_EQ(program.finish(), 0);
@@ -289,10 +291,7 @@ TEST(Process, LostOutputIsNotASuccess) {
         "+++ MELON MELON MELON +++ Blad zapisu wyjscia programu, wyjscie utracone +++\n";
     const TempDir dir;
     const std::string shown = dir.file("shown.txt", "");
-    Program limited({.output = shown.c_str(), .setUp = [] {
-                         const rlimit limit{100, 100};
-                         setrlimit(RLIMIT_FSIZE, &limit);
-                     }});
+    Program limited({.output = shown.c_str(), .fileSizeLimit = 100});
     limited.type("1 3\n2\n0\n");
     EXPECT_EQ(limited.finish(), 1);
     EXPECT_EQ(limited.errors, lost);
@@ -309,11 +308,7 @@ TEST(Process, LostOutputIsNotASuccess) {
                   unreadable.output.substr(unreadable.output.find("\"Opowiedz")));
 
     // Lost output loses nothing else: a series still writes its file.
-    Program piped({.setUp = [&] {
-        if (chdir(dir.path.c_str()) != 0) {
-            _exit(126);
-        }
-    }});
+    Program piped({.directory = dir.path.c_str()});
     ASSERT_TRUE(piped.waitFor("Wybierz: "));
     piped.closeOutput();
     piped.type("1 3\n2\n7\n0\n");
