@@ -86,59 +86,52 @@ TabuResult plainTabuSearch(const Graph& graph, const TabuParameters& parameters,
     Route bestRoute;
     std::uint32_t bestLength = noValue;
     std::vector<TabuEntry> tabuList;
-    bool searching = true;
-    while (searching) {
-        std::uint64_t iterationsWithoutImprovement = 0;
-        bool running = true;
-        while (running) {
-            Route bestNeighbour;
-            std::uint32_t bestNeighbourLength = noValue;
-            TabuEntry pending{parameters.getTenure(), 0, 0};
-            const bool haveBest = !bestRoute.empty();
-            for (std::uint32_t i = 1; i + 1 <= n - 2; ++i) {
-                for (std::uint32_t j = i + 1; j <= n - 2; ++j) {
-                    Route candidate = currentRoute;
-                    std::swap(candidate.at(i), candidate.at(j));
-                    const std::uint32_t length = fullLength(graph, candidate);
-                    const bool admissible =
-                        !isTabu(tabuList, i, j) || !haveBest || length < bestLength;
-                    if (admissible && (bestNeighbour.empty() || length < bestNeighbourLength)) {
-                        bestNeighbour = std::move(candidate);
-                        bestNeighbourLength = length;
-                        pending.at(1) = i;
-                        pending.at(2) = j;
-                    }
+    std::uint64_t iterationsWithoutImprovement = 0;
+    for (;;) {
+        Route bestNeighbour;
+        std::uint32_t bestNeighbourLength = noValue;
+        TabuEntry pending{parameters.getTenure(), 0, 0};
+        const bool haveBest = !bestRoute.empty();
+        for (std::uint32_t i = 1; i + 1 <= n - 2; ++i) {
+            for (std::uint32_t j = i + 1; j <= n - 2; ++j) {
+                Route candidate = currentRoute;
+                std::swap(candidate.at(i), candidate.at(j));
+                const std::uint32_t length = fullLength(graph, candidate);
+                const bool admissible = !isTabu(tabuList, i, j) || !haveBest || length < bestLength;
+                if (admissible && (bestNeighbour.empty() || length < bestNeighbourLength)) {
+                    bestNeighbour = std::move(candidate);
+                    bestNeighbourLength = length;
+                    pending.at(1) = i;
+                    pending.at(2) = j;
                 }
-            }
-            // Without an admissible pair the search stays where it is.
-            if (!bestNeighbour.empty()) {
-                currentRoute = bestNeighbour;
-                if (!haveBest || bestNeighbourLength < bestLength) {
-                    bestRoute = std::move(bestNeighbour);
-                    bestLength = bestNeighbourLength;
-                    iterationsWithoutImprovement = 0;
-                }
-            }
-
-            for (TabuEntry& entry : tabuList) {
-                entry.at(0) -= 1;
-            }
-            std::erase_if(tabuList, [](const TabuEntry& entry) { return entry.at(0) == 0; });
-            tabuList.push_back(pending);
-
-            ++iterationsWithoutImprovement;
-            ++outcome.iterations;
-            if (stop.reached(outcome.iterations)) {
-                running = false;
-                searching = false;
-            } else if (parameters.getDiversification() &&
-                       iterationsWithoutImprovement >= parameters.getCriterion()) {
-                running = false;
             }
         }
-        if (searching) {
+        // Without an admissible pair the search stays where it is.
+        if (!bestNeighbour.empty()) {
+            currentRoute = bestNeighbour;
+            if (!haveBest || bestNeighbourLength < bestLength) {
+                bestRoute = std::move(bestNeighbour);
+                bestLength = bestNeighbourLength;
+                iterationsWithoutImprovement = 0;
+            }
+        }
+
+        for (TabuEntry& entry : tabuList) {
+            entry.at(0) -= 1;
+        }
+        std::erase_if(tabuList, [](const TabuEntry& entry) { return entry.at(0) == 0; });
+        tabuList.push_back(pending);
+
+        ++iterationsWithoutImprovement;
+        ++outcome.iterations;
+        if (stop.reached(outcome.iterations)) {
+            break;
+        }
+        if (parameters.getDiversification() &&
+            iterationsWithoutImprovement >= parameters.getCriterion()) {
             currentRoute = restartRoute(graph, stop.restartSeed());
             ++outcome.restarts;
+            iterationsWithoutImprovement = 0;
         }
     }
     outcome.bestRoute = std::move(bestRoute);
