@@ -19,24 +19,22 @@ TEST(Texts, EveryRefusalIsDocumentedAsItIsSaid) {
     const std::string alarm = "+++ MELON MELON MELON +++ ";
     for (int k = 0; k <= static_cast<int>(Refusal::InputUnreadable); ++k) {
         const auto refusal = static_cast<Refusal>(k);
-        const bool named =
-            refusal == Refusal::UnsupportedFormat || refusal == Refusal::MissingKeyword;
-        const std::string results = "wyniki-komiwojazer-ts.txt";
-        const bool writing = refusal == Refusal::ResultsNotWritten;
-        std::string line = texts::refusalLine(refusal, writing ? results : "F",
-                                              refusal == Refusal::UnsupportedFormat ? "V"
-                                              : named                               ? "K"
-                                                                                    : "T");
+        const int kind = refusal == Refusal::UnsupportedFormat ? 0
+                         : refusal == Refusal::MissingKeyword  ? 1
+                                                               : 2;
+        const std::string file =
+            refusal == Refusal::ResultsNotWritten ? "wyniki-komiwojazer-ts.txt" : "";
+        std::string line =
+            texts::refusalLine(refusal, file.empty() ? "F" : file, std::string(1, "VKT"[kind]));
         if (refusal < Refusal::OutputLost && line.starts_with(alarm)) {
             line = line.substr(alarm.size(), line.size() - alarm.size() - 4);
         }
         EXPECT_NE(readme.find('`' + line + '`'), std::string::npos) << line;
         // The manual page writes a hyphen as \-.
         std::string manualLine;
-        for (const char c : texts::refusalLine(refusal, writing ? results : "\" name \"",
-                                               refusal == Refusal::UnsupportedFormat ? "\" value \""
-                                               : named ? "\" keyword \""
-                                                       : "\" token \"")) {
+        const char* const words[] = {"\" value \"", "\" keyword \"", "\" token \""};
+        for (const char c :
+             texts::refusalLine(refusal, file.empty() ? "\" name \"" : file, words[kind])) {
             manualLine += c == '-' ? "\\-" : std::string(1, c);
         }
         EXPECT_NE(manual.find(manualLine), std::string::npos) << manualLine;
