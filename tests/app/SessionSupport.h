@@ -125,8 +125,6 @@ private:
             ++spy.runs[run - 1].restarts;
             return 4;
         }
-
-    private:
         StopSpy& spy;
         std::size_t run;
         std::uint64_t iterations;
