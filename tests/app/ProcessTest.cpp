@@ -69,7 +69,7 @@ public:
         errorsFromProgram = pipes[2][0];
     }
     ~Program() {
-        if (!finished) {
+        if (pid > 0) {
             kill(pid, SIGKILL);
             waitpid(pid, nullptr, 0);
         }
@@ -86,12 +86,9 @@ public:
 
     // Reads the output until text has appeared count times (true) or the output ends (false).
     bool waitFor(const std::string& text, int count = 1) {
-        while (countOf(output, text) < count) {
-            if (!readMore(fromProgram, output)) {
-                return false;
-            }
+        while (countOf(output, text) < count && readMore(fromProgram, output)) {
         }
-        return true;
+        return countOf(output, text) >= count;
     }
 
     // Stops reading the output, as `komiwojazer | head -1` does.
@@ -118,8 +115,7 @@ public:
         while (readMore(errorsFromProgram, errors)) {
         }
         int status = 0;
-        waitpid(pid, &status, 0);
-        finished = true;
+        waitpid(std::exchange(pid, -1), &status, 0);
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
 
@@ -147,7 +143,6 @@ private:
     int toProgram = -1;
     int fromProgram = -1;
     int errorsFromProgram = -1;
-    bool finished = false;
 };
 
 const std::string interrupted = alarm("Przerwano");
