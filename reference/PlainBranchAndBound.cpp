@@ -81,16 +81,11 @@ void computeBound(const Graph& graph, SearchNode& child) {
             continue;
         }
         std::uint32_t least = noValue;
-        bool found = false;
         for (std::uint32_t j = 0; j < n; ++j) {
             if ((i == k && j == 0) || onRoute(child, 2, last, j) || j == i) {
                 continue;
             }
-            const std::uint32_t w = graph.getWeight(i, j);
-            if (!found || w < least) {
-                least = w;
-                found = true;
-            }
+            least = std::min(least, graph.getWeight(i, j));
         }
         key += least;
     }
