@@ -32,8 +32,7 @@ TEST(Load, EveryFileHasItsLineAndRefusalsKeepTheInstance) {
     };
     std::vector<std::pair<std::string, std::string>> loads; // what is typed, and the line
     for (const auto& [file, line] : files) {
-        const std::string name =
-            dir.file("instance" + std::to_string(loads.size()), file.substr(2));
+        const std::string name = dir.file(std::to_string(loads.size()), file.substr(2));
         loads.emplace_back(file.substr(0, 2) + name, line);
     }
     // Names of no readable file: the line shows the name, without a NUL byte, which would end it.
@@ -62,8 +61,7 @@ TEST(Load, EveryFileHasItsLineAndRefusalsKeepTheInstance) {
 // With 16 GiB free, a quarter is 4 GiB, which a 32-bit size_t once cut to none.
 TEST(Load, FileNameWithinAQuarterOfTheMemory) {
     const TempDir dir;
-    MenuOptions options = quickOptions();
-    options.memoryCapBytes = 4000;
+    MenuOptions options = quickOptions(4000);
     for (const std::size_t length : {1000, 1001, 1}) {
         if (length == 1) {
             options.memoryCapBytes = saturatedBytes;

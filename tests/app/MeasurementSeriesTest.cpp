@@ -83,9 +83,7 @@ TEST_F(MeasurementSeries, SeriesCutShortWritesNothing) {
                         "<menu>\n" + farewellText),
               std::string::npos);
     EXPECT_EQ(spy.runs.size(), 3u);
-    MenuOptions tight = quickOptions();
-    tight.memoryCapBytes = 428;
-    EXPECT_NE(inDirectory(dir, "8 " + five + " 7", tight)
+    EXPECT_NE(inDirectory(dir, "8 " + five + " 7", quickOptions(428))
                   .find("Kryterium dywersyfikacji: 1000 iteracji\n"
                         "Pomiar 1 [s] (1 z 10 bez dywersyfikacji)...\n" +
                         alarm("Brak pamieci") + "<menu>\n" + farewellText),

@@ -121,8 +121,7 @@ TEST(MenuLoop, CountsAtTheEdges) {
     const std::tuple<std::uint64_t, int, bool> cases[] = {
         {fifteen - 1, 15, false}, {2000, 15, true}, {2000, 16, false}};
     for (const auto& [cap, cities, fits] : cases) {
-        MenuOptions options = quickOptions();
-        options.memoryCapBytes = cap;
+        MenuOptions options = quickOptions(cap);
         options.memory.meminfo = dir.file("meminfo", "MemAvailable: 1 kB\n");
         options.memory.cgroupList = dir / "none";
         EXPECT_EQ(screen("1 " + std::to_string(cities), options),

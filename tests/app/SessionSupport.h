@@ -34,8 +34,9 @@ inline const std::string farewellText =
 inline const std::string fourVertexMatrix = fixtures::matrixFile(fixtures::fourVertex);
 
 // Tabu runs cut to 200 iterations, so that no test waits for seconds.
-inline MenuOptions quickOptions() {
+inline MenuOptions quickOptions(std::uint64_t memoryCapBytes = saturatedBytes) {
     MenuOptions options;
+    options.memoryCapBytes = memoryCapBytes;
     options.tabuStop = [](std::uint32_t) { return std::make_unique<IterationStop>(200, 1); };
     return options;
 }

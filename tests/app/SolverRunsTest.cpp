@@ -130,9 +130,7 @@ TEST_F(SolverRuns, RunsFitTheirMemoryToTheByte) {
         {four + " 6", 196'992, true, 4}, {four + " 6", 196'991, false, 4},
     };
     for (const auto& [input, cap, fits, vertices] : cases) {
-        MenuOptions options = quickOptions();
-        options.memoryCapBytes = cap;
-        const std::string shown = screen(input + " 2", options);
+        const std::string shown = screen(input + " 2", quickOptions(cap));
         EXPECT_EQ(countOf(shown, noMemory), fits ? 0 : 1) << input << " within " << cap;
         EXPECT_EQ(countOf(shown, "Dlugosc trasy: "), fits ? 1 : 0) << input << " within " << cap;
         EXPECT_EQ(countOf(shown, "\t\n"), vertices) << input << " within " << cap;
