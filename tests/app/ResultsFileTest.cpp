@@ -304,13 +304,12 @@ TEST(ResultsFile, WritesWhatThisUserMayWriteAndNothingElse) {
     ASSERT_EQ(::link(files[5].first.c_str(), (open / "second").c_str()), 0);
     const ino_t mine = statOf(files[4].first).st_ino;
     for (const auto& file : files) {
-        const std::string path = file.first;
-        const bool writable = file.second;
+        const std::string& path = file.first;
         EXPECT_EQ(inChild([&] {
                       return ::setgid(nobody) == 0 && ::setuid(nobody) == 0 &&
                              replaceFile(path, "new\n");
                   }),
-                  writable)
+                  file.second)
             << path;
     }
     const mode_t modes[] = {0666, 0666, 0444, 0644, 04750, 02750, 0222};
@@ -335,9 +334,7 @@ TEST(ResultsFile, AReplacedFileTakesNothingOfItsDirectory) {
     const std::string plain = dir.file("plain", "old\n");
     if (!dress(dir.file("dressed", "")) ||
         ::setxattr(dir.path.c_str(), "system.posix_acl_default", acl, sizeof acl, 0) != 0) {
-        GTEST_SKIP() << "this file system or user cannot set access control lists, extended "
-                        "attributes, inode flags or another group here, which the fault loop "
-                        "checks are carried over";
+        GTEST_SKIP() << "this file system or user cannot give a file what the fault loop keeps";
     }
     ASSERT_TRUE(replaceFile(plain, "new\n"));
     EXPECT_EQ(attribute(plain, "system.posix_acl_access"), "");
