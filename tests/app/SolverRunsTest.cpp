@@ -35,16 +35,10 @@ TEST_F(SolverRuns, ReportListsEveryEdgeWithARunningTotal) {
               "Dlugosc trasy: 0\n\nCzas wykonania algorytmu [s]: 1.2345e-06\n\n");
 }
 
-// Stand-ins for the processor clock: one ticks a millisecond for each iteration that the search
-// has done, the other a second at every reading.
+// What the stand-ins for the processor clock read: the iterations that the search has done, or
+// the clock's last reading.
 std::uint64_t iterationsDone = 0;
-std::clock_t ticksOfIterations() {
-    return static_cast<std::clock_t>(iterationsDone * CLOCKS_PER_SEC / 1000);
-}
 std::clock_t lastTicks = 0;
-std::clock_t secondPerReading() {
-    return lastTicks += CLOCKS_PER_SEC;
-}
 
 // The time that a report shows is the stopwatch's, read just before and just after the solver's
 // run: 200 iterations of a millisecond each for a tabu search, one second between the two
@@ -62,12 +56,15 @@ TEST_F(SolverRuns, ReportsShowTheTimeOfTheRunAlone) {
         };
         return std::make_unique<Counted>();
     };
-    options.processClock = ticksOfIterations;
+    // A millisecond for each iteration.
+    options.processClock = [] {
+        return static_cast<std::clock_t>(iterationsDone * CLOCKS_PER_SEC / 1000);
+    };
     std::ostringstream tabu;
     tabu << "Czas wykonania algorytmu [s]: "
          << static_cast<double>(200 * CLOCKS_PER_SEC / 1000) / CLOCKS_PER_SEC << '\n';
     EXPECT_EQ(countOf(runSession("8 " + five + " 5 0", options).output, tabu.str()), 1);
-    options.processClock = secondPerReading;
+    options.processClock = [] { return lastTicks += CLOCKS_PER_SEC; }; // a second a reading
     EXPECT_EQ(countOf(runSession("8 " + five + " 6 0", options).output,
                       "Czas wykonania algorytmu [s]: 1\n"),
               1);
