@@ -17,7 +17,6 @@
 namespace komiwojazer {
 namespace {
 
-using fixtures::randomGraph;
 using Result = BranchAndBoundResult;
 
 void expectSameSearch(const Outcome<Result>& outcome, const Result& expected,
@@ -37,7 +36,7 @@ TEST(BranchAndBound, SearchesLikeThePlainOne) {
     for (std::uint32_t n = 2; n <= 13; ++n) {
         for (unsigned seed = 1; seed <= 10; ++seed) {
             SCOPED_TRACE(::testing::Message() << "n=" << n << " seed=" << seed);
-            const auto graph = randomGraph(n, seed % 2 == 0 ? 3 : 999, seed);
+            const auto graph = fixtures::randomGraph(n, seed % 2 == 0 ? 3 : 999, seed);
             const auto outcome = branchAndBound(*graph, {});
             expectSameSearch(outcome, plain::plainBranchAndBound(*graph));
             if (n <= 9) {
@@ -106,7 +105,7 @@ TEST(BranchAndBound, TablesPastWhatThePlatformAddressesAreRefused) {
 }
 
 TEST(BranchAndBound, StopsAtTheMemoryBudgetOrWhenCancelled) {
-    const auto graph = randomGraph(20, 400, 1);
+    const auto graph = fixtures::randomGraph(20, 400, 1);
     const auto limited = branchAndBound(*graph, {.memoryBudgetBytes = 256 * 1024});
     EXPECT_EQ(limited.ending, Ending::OutOfMemory);
     EXPECT_GT(limited.result.expansions, 0u);

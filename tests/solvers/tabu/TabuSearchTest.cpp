@@ -15,9 +15,6 @@
 namespace komiwojazer {
 namespace {
 
-using fixtures::matrixGraph;
-using fixtures::randomGraph;
-
 TabuParameters parameters(int tenure, bool diversification, int criterion) {
     return TabuParameters::of(tenure, diversification, criterion).value();
 }
@@ -81,7 +78,7 @@ TEST(TabuSearch, LengthOfAllOnesIsARealLength) {
 TEST(TabuSearch, MatchesThePlainSearch) {
     for (const fixtures::WeightRows& rows :
          {fixtures::WeightRows{{0, 5, 3}, {2, 0, 7}, {4, 6, 0}}, {{0, 5}, {2, 0}}, {{0}}, {}}) {
-        expectSameSearches(*matrixGraph(rows), withoutRestarts, 1, 1);
+        expectSameSearches(*fixtures::matrixGraph(rows), withoutRestarts, 1, 1);
     }
     // Vertices, largest weight, tenure, diversification, criterion, iterations.
     const std::tuple<std::uint32_t, std::uint32_t, int, bool, int, std::uint64_t> cases[]{
@@ -97,7 +94,7 @@ TEST(TabuSearch, MatchesThePlainSearch) {
     unsigned seed = 100;
     for (const auto& [n, maxWeight, tenure, diversification, criterion, iterations] : cases) {
         SCOPED_TRACE(++seed);
-        expectSameSearches(*randomGraph(n, maxWeight, seed),
+        expectSameSearches(*fixtures::randomGraph(n, maxWeight, seed),
                            parameters(tenure, diversification, criterion), iterations, seed);
     }
     const std::vector<std::uint32_t> weightSets[]{
@@ -112,8 +109,8 @@ TEST(TabuSearch, MatchesThePlainSearch) {
             expectSameSearches(graph, parameters(40, seed % 2 == 0, 25), 200 + 40000 / n, seed,
                                n <= 25 && weights.size() <= 3);
         }
-        expectSameSearches(*randomGraph(n, 400, seed), parameters(40, true, 60), 200 + 40000 / n,
-                           seed, false);
+        expectSameSearches(*fixtures::randomGraph(n, 400, seed), parameters(40, true, 60),
+                           200 + 40000 / n, seed, false);
     }
 }
 
@@ -121,7 +118,7 @@ TEST(TabuSearch, MatchesThePlainSearch) {
 // iteration that sees time pass, which on the worked instance leaves 27 or, from the second, 25.
 // A tenure or criterion below 1 is no search.
 TEST(TabuSearch, SpecifiedFormStopsOnProcessorTime) {
-    const auto graph = matrixGraph(fixtures::fiveVertex);
+    const auto graph = fixtures::matrixGraph(fixtures::fiveVertex);
     const Route route = tabuSearch(*graph, 40, false, 1000, 0);
     EXPECT_TRUE(isCompleteRoute(route, 5));
     EXPECT_TRUE(routeLength(*graph, route) == 25 || routeLength(*graph, route) == 27);
