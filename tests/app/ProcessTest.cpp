@@ -7,6 +7,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <functional>
+#include <poll.h>
 #include <string>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
@@ -84,9 +85,12 @@ public:
         ASSERT_EQ(write(toProgram, text.data(), text.size()), static_cast<ssize_t>(text.size()));
     }
 
-    // Reads the output until text has appeared count times (true) or the output ends (false).
+    // Reads the output until text has appeared count times (true), or the output ends or stays
+    // silent for ten seconds (false).
     bool waitFor(const std::string& text, int count = 1) {
-        while (countOf(output, text) < count && readMore(fromProgram, output)) {
+        pollfd ready{fromProgram, POLLIN, 0};
+        while (countOf(output, text) < count && ::poll(&ready, 1, 10'000) > 0 &&
+               readMore(fromProgram, output)) {
         }
         return countOf(output, text) >= count;
     }
@@ -149,7 +153,8 @@ const std::string interrupted = alarm("Przerwano");
 
 // Ctrl-C sent to the program ends each long step that in-process tests cannot interrupt with a real
 // signal (branch and bound, a load among its distances, a large instance being generated or
-// printed), and the session goes on with its instance.
+// printed, a tabu search, whose settings are all seen while it runs), and the session goes on with
+// its instance.
 TEST(Process, CtrlCEndsTheStepInProgress) {
     // This process never catches Ctrl-C; under valgrind or an emulator /proc shows their handlers.
     if (catchesCtrlC(getpid())) {
@@ -161,18 +166,25 @@ TEST(Process, CtrlCEndsTheStepInProgress) {
     for (int k = 0; k < 6000; ++k) {
         nodes += std::to_string(k) + " " + std::to_string(k % 997) + " " + std::to_string(k) + "\n";
     }
-    // Each step is under way once the program catches Ctrl-C, and ends at the next prompt.
-    const std::string steps[] = {"6\n", "9 " + dir.file("nodes.tsp", nodes) + "\n", "1 15000\n"};
+    // Each step is under way once the program catches Ctrl-C and shows what it says first, and
+    // ends at the next prompt.
+    const std::pair<std::string, std::string> steps[] = {
+        {"6\n", ""},
+        {"9 " + dir.file("nodes.tsp", nodes) + "\n", ""},
+        {"1 15000\n", ""},
+        {"5\n", "kryterium: 1000 iteracji\n\n"}};
     Program program;
     // The instance is made before the first step, so that no Ctrl-C can land in its making.
-    program.type("1 60\n");
-    ASSERT_TRUE(program.waitFor("Wybierz: ", 2));
+    program.type("1 60\n4 1000\n");
+    ASSERT_TRUE(program.waitFor("Wybierz: ", 3));
     for (int k = 0; k < static_cast<int>(std::size(steps)); ++k) {
-        program.type(steps[k]);
+        const auto& [typed, shownFirst] = steps[k];
+        program.type(typed);
+        ASSERT_TRUE(program.waitFor(shownFirst));
         ASSERT_TRUE(program.waitUntilCatchingCtrlC());
         program.interrupt();
-        ASSERT_TRUE(program.waitFor("Wybierz: ", k + 3));
-        EXPECT_EQ(countOf(program.output, interrupted), k + 1) << steps[k];
+        ASSERT_TRUE(program.waitFor("Wybierz: ", k + 4));
+        EXPECT_EQ(countOf(program.output, interrupted), k + 1) << typed;
     }
     program.type("2\n0\n");
     EXPECT_EQ(program.finish(), 0);

@@ -102,9 +102,11 @@ TEST(SystemMemory, RoomUnderTheProcessLimits) {
     EXPECT_EQ(inChild([&] {
                   const rlimit limit{gib, RLIM_INFINITY};
                   setrlimit(RLIMIT_DATA, &limit);
-                  const std::uint64_t room =
-                      availableMemoryBytes({"/nonexistent", "/proc/self/statm", "/nonexistent",
-                                            "/nonexistent", pageSizeOnly});
+                  // The pages in use where the program finds them by default.
+                  MemorySources own;
+                  own.meminfo = own.cgroupList = "/nonexistent";
+                  own.systemValue = pageSizeOnly;
+                  const std::uint64_t room = availableMemoryBytes(own);
                   char statm[256] = {};
                   const int file = ::open("/proc/self/statm", O_RDONLY);
                   unsigned long long pages = 0;
