@@ -172,10 +172,10 @@ TEST(ResultsFile, AFailedCallOrACrashNeverCostsTheOldContents) {
                                     Before::LinkToNothing}) {
             // Named copies, not a structured binding: lambdas below capture them.
             const auto contents = contentsFor(before);
-            const std::string& oldContents = contents.first;
-            const std::string& newContents = contents.second;
+            const std::string& oldText = contents.first;
+            const std::string& newText = contents.second;
             FaultyFileSystem counted(unnamedFiles);
-            ASSERT_TRUE(replaceFile(prepare(dir, before), newContents, counted));
+            ASSERT_TRUE(replaceFile(prepare(dir, before), newText, counted));
             const auto& calls = counted.names;
             const auto firstWrite = std::find(calls.begin(), calls.end(), "pwrite");
             const auto named = std::find_if(calls.begin(), calls.end(), naming);
@@ -195,7 +195,7 @@ TEST(ResultsFile, AFailedCallOrACrashNeverCostsTheOldContents) {
                     const ino_t inode = existing ? statOf(path).st_ino : 0;
                     const std::string carriedBefore = existing ? carried(path) : "";
                     FaultyFileSystem faulty(unnamedFiles, failAt, error);
-                    const bool written = replaceFile(path, newContents, faulty);
+                    const bool written = replaceFile(path, newText, faulty);
                     EXPECT_EQ(::umask(022), 022u);
                     sigset_t held;
                     ::sigprocmask(SIG_BLOCK, nullptr, &held);
@@ -209,10 +209,10 @@ TEST(ResultsFile, AFailedCallOrACrashNeverCostsTheOldContents) {
                                 (*failed != "pwrite" && *failed != "pread"));
                     EXPECT_EQ(std::filesystem::exists(path), written || existing);
                     if (existing) {
-                        EXPECT_EQ(fileContents(path), written ? newContents : oldContents);
+                        EXPECT_EQ(fileContents(path), written ? newText : oldText);
                         EXPECT_EQ(carried(path), carriedBefore);
                     } else if (written) {
-                        EXPECT_EQ(fileContents(path), newContents);
+                        EXPECT_EQ(fileContents(path), newText);
                         EXPECT_EQ(statOf(path).st_mode & 07777, 0644u);
                     }
                     std::set<std::string> expected = names;
@@ -230,13 +230,13 @@ TEST(ResultsFile, AFailedCallOrACrashNeverCostsTheOldContents) {
                     EXPECT_EQ(inChild([&] {
                                   FaultyFileSystem crashing(unnamedFiles);
                                   crashing.stopBefore = failAt;
-                                  return replaceFile(path, newContents, crashing) ? 1 : 2;
+                                  return replaceFile(path, newText, crashing) ? 1 : 2;
                               }),
                               0);
                     const std::string seen =
                         std::filesystem::exists(path) ? fileContents(path) : "nothing";
-                    EXPECT_TRUE(seen == newContents ||
-                                seen == (before == Before::Nothing ? "nothing" : oldContents))
+                    EXPECT_TRUE(seen == newText ||
+                                seen == (before == Before::Nothing ? "nothing" : oldText))
                         << "stopped before call " << failAt << ": " << seen;
                 }
             }
