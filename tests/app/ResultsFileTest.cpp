@@ -157,7 +157,8 @@ std::string prepare(const TempDir& dir, Before before) {
 // cannot make unnamed files.
 TEST(ResultsFile, AFailedCallOrACrashNeverCostsTheOldContents) {
     const TempDir dir;
-    const mode_t previousUmask = ::umask(022);
+    // Not the usual 022, under which a file made with mode 0644 would look right.
+    const mode_t previousUmask = ::umask(002);
     sigset_t blocked;
     sigemptyset(&blocked);
     sigaddset(&blocked, SIGUSR1);
@@ -196,7 +197,7 @@ TEST(ResultsFile, AFailedCallOrACrashNeverCostsTheOldContents) {
                     const std::string carriedBefore = existing ? carried(path) : "";
                     FaultyFileSystem faulty(unnamedFiles, failAt, error);
                     const bool written = replaceFile(path, newText, faulty);
-                    EXPECT_EQ(::umask(022), 022u);
+                    EXPECT_EQ(::umask(002), 002u);
                     sigset_t held;
                     ::sigprocmask(SIG_BLOCK, nullptr, &held);
                     EXPECT_TRUE(sigismember(&held, SIGUSR1) == 1 &&
@@ -213,7 +214,7 @@ TEST(ResultsFile, AFailedCallOrACrashNeverCostsTheOldContents) {
                         EXPECT_EQ(carried(path), carriedBefore);
                     } else if (written) {
                         EXPECT_EQ(fileContents(path), newText);
-                        EXPECT_EQ(statOf(path).st_mode & 07777, 0644u);
+                        EXPECT_EQ(statOf(path).st_mode & 07777, 0664u);
                     }
                     std::set<std::string> expected = names;
                     expected.insert(before == Before::LinkToNothing ? "sub/target" : resultsName);
