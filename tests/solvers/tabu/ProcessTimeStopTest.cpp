@@ -91,6 +91,8 @@ TEST(ProcessTimeStop, TicksAcrossTheClocksWrap) {
     watch.stop();
     EXPECT_EQ(watch.read(), 2.5);
     EXPECT_EQ(ticksBetween<std::int32_t>(2147483647 - 5, -2147483647 - 1 + 5), 11.0);
+    // Half a turn of a signed 32-bit clock (36 minutes at a million ticks a second) is no less.
+    EXPECT_EQ(ticksBetween<std::int32_t>(0, -2147483647 - 1), 2147483648.0);
     EXPECT_EQ(ticksBetween<std::uint32_t>(4294967295u, 9u), 10.0);
 }
 
