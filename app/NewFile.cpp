@@ -110,8 +110,6 @@ bool appendOnly(FileSystem& files, const Place& place) {
            (flags & FileSystem::appendOnlyFlag) != 0;
 }
 
-// Gives fd the mode back when writing cleared its setuid or setgid bit, as the system does when a
-// file's owner writes it without privileges.
 bool keepMode(FileSystem& files, int fd, mode_t mode) {
     struct stat now {};
     return files.fstat(fd, now) == 0 &&

@@ -210,10 +210,12 @@ int FileSystem::setFlags(int, int) {
 int FileSystem::linkUnnamed(int fd, int directory, const char* name) {
     return guarded("linkUnnamed", [&] {
 #ifdef __linux__
-        // Linking the descriptor itself takes a capability that ordinary users lack; the same
-        // file reached through /proc does not.
-        if (::linkat(fd, "", directory, name, AT_EMPTY_PATH) == 0) {
-            return 0;
+        // Linking the descriptor itself takes a capability that ordinary users lack (older
+        // kernels then answer ENOENT); the same file reached through /proc does not. Any other
+        // answer, such as a name already taken, is the answer.
+        if (const int linked = ::linkat(fd, "", directory, name, AT_EMPTY_PATH);
+            linked == 0 || errno != ENOENT) {
+            return linked;
         }
         const std::string self = "/proc/self/fd/" + std::to_string(fd);
         return ::linkat(AT_FDCWD, self.c_str(), directory, name, AT_SYMLINK_FOLLOW);
@@ -236,6 +238,7 @@ int FileSystem::pathOf(int fd, std::string& path) {
         const std::string self = "/proc/self/fd/" + std::to_string(fd);
         const ssize_t size = ::readlink(self.c_str(), link.data(), link.size());
         if (size < 0 || static_cast<std::size_t>(size) == link.size()) {
+            errno = size < 0 ? errno : ENAMETOOLONG;
             return -1;
         }
         link.resize(static_cast<std::size_t>(size));
